@@ -1,0 +1,48 @@
+// Helpers shared by the test programs: temporary working directories, files,
+// and running a program of the build as a child process.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+// A fresh directory under the system's temporary directory, removed with everything in it.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::string& Path() const { return path_; }
+    std::string File(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+bool WriteFile(const std::string& path, const std::string& bytes);
+bool ReadFile(const std::string& path, std::string* bytes);
+bool FileExists(const std::string& path);
+std::vector<std::string> ListDir(const std::string& path);
+
+struct ChildRun {
+    int exitCode = -1;     // the exit status, or -1 when the child did not exit normally
+    int signal = 0;        // the signal that ended it, if any
+    bool timedOut = false; // killed after the time limit
+    std::string output;    // standard output and standard error together
+};
+
+struct ChildOptions {
+    std::string workDir;                       // where the child runs
+    std::map<std::string, std::string> env;    // added to (or replacing) the test's environment
+    double timeoutSeconds = 60;
+    // When set, SIGTERM is sent once this file exists in workDir (or after signalAfterSeconds).
+    std::string signalWhenExists;
+    double signalAfterSeconds = -1;
+};
+
+ChildRun RunChild(const std::vector<std::string>& argv, const ChildOptions& options);
+
+// Path of a program built by this build tree, e.g. "shell/orvik".
+std::string BuiltProgram(const std::string& relative);
