@@ -295,3 +295,4 @@ DWORD WINAPI GetTickCount();
 void WINAPI Sleep(DWORD milliseconds);
 
 #include "platform/win32/objbase.h"
+#include "platform/win32/fileapi.h"
