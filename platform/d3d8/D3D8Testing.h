@@ -1,0 +1,30 @@
+// Hooks for tests of code that runs on the device: other capabilities for the
+// next device created, and the back buffer read back as pixels.
+// The viewer's own code never includes this header.
+#pragma once
+
+#include <vector>
+
+#include "platform/d3d8/d3d8.h"
+
+// Capabilities the next created device reports instead of the GL limits. The
+// override stays until cleared; a device keeps what it was created with.
+struct D3D8CapsOverride {
+    bool pow2Only = false;          // sets D3DPTEXTURECAPS_POW2
+    bool squareOnly = false;        // sets D3DPTEXTURECAPS_SQUAREONLY
+    bool noMipmaps = false;         // clears D3DPTEXTURECAPS_MIPMAP
+    DWORD maxAspectRatio = 0;       // MaxTextureAspectRatio when not 0
+    DWORD maxTextureWidth = 0;      // MaxTextureWidth when not 0
+    DWORD maxTextureHeight = 0;     // MaxTextureHeight when not 0
+};
+
+void D3D8SetCapsOverride(const D3D8CapsOverride& caps);
+void D3D8ClearCapsOverride();
+
+// The device's back buffer as 8-bit red, green, blue, alpha, top row first,
+// width * 4 bytes a row. False when the device is not one of this platform's.
+bool D3D8ReadBackBuffer(IDirect3DDevice8* device, std::vector<unsigned char>& rgba, UINT& width, UINT& height);
+
+// Makes the next devices decode DXT textures themselves instead of handing the
+// blocks to GL, so that both paths can be tested.
+void D3D8ForceDxtDecode(bool force);
