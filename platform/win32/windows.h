@@ -81,6 +81,15 @@ struct SIZE {
     LONG cy;
 };
 
+// One palette entry: red, green, blue, flags (the flags byte serves as alpha).
+struct PALETTEENTRY {
+    BYTE peRed;
+    BYTE peGreen;
+    BYTE peBlue;
+    BYTE peFlags;
+};
+typedef PALETTEENTRY* LPPALETTEENTRY;
+
 struct MSG {
     HWND hwnd;
     UINT message;
