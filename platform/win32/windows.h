@@ -82,6 +82,7 @@ struct SIZE {
 };
 
 // One palette entry: red, green, blue, flags (the flags byte serves as alpha).
+#define ORVIK_PALETTEENTRY_DEFINED
 struct PALETTEENTRY {
     BYTE peRed;
     BYTE peGreen;
