@@ -3,9 +3,12 @@
 #include "data/DataPackage.h"
 #include "data/ExtractedFileList.h"
 #include "data/SharedState.h"
+#include "input/InputDevices.h"
+#include "input/InputLog.h"
 
 DataPackage dataPackage;
 ExtractedFileList extractedFiles;
+InputDevices inputDevices;
 
 float CameraPose[CAMERA_POSE_FLOATS] = {};
 int32_t RunState = 2;
@@ -14,3 +17,6 @@ float MoveSpeed = 0.0f;
 float MouseSensitivity = 0.0f;
 HWND mainWindow = nullptr;
 std::FILE* pathFile = nullptr;
+
+std::FILE* inputLogStream = nullptr;
+int32_t inputDebugLevel = 0;
