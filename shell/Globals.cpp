@@ -5,10 +5,14 @@
 #include "data/SharedState.h"
 #include "input/InputDevices.h"
 #include "input/InputLog.h"
+#include "music/MusicLoader.h"
+#include "music/MusicPlayer.h"
 
+InputDevices inputDevices;
 DataPackage dataPackage;
 ExtractedFileList extractedFiles;
-InputDevices inputDevices;
+MusicLoader musicLoader;
+MusicPlayer musicPlayer;
 
 float CameraPose[CAMERA_POSE_FLOATS] = {};
 int32_t RunState = 2;

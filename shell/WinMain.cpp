@@ -4,6 +4,9 @@
 
 #include "data/DataPackage.h"
 #include "data/SharedState.h"
+#include "input/InputDevices.h"
+#include "music/MusicLoader.h"
+#include "music/MusicPlayer.h"
 #include "platform/win32/windows.h"
 #include "shell/MainWindowProc.h"
 #include "shell/StartupFailure.h"
@@ -20,7 +23,10 @@ void ShutDown(const StartupProgress& progress) {
         std::fclose(pathFile);
         pathFile = nullptr;
     }
+    musicPlayer.Stop();
+    musicLoader.Release();
     DeleteExtractedFiles();
+    inputDevices.Close();
     if (progress.comInitialised) CoUninitialize();
 }
 
@@ -71,7 +77,9 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine
     dataPackage.Extract("GAME.CFG");
     dataPackage.Extract("MAP.MBM");
     dataPackage.Extract("RC.DEM");
+    musicLoader.Create();
     dataPackage.Close();
+    inputDevices.Start(mainWindow);
 
     pathFile = std::fopen("RC.DEM", "r");
     if (pathFile == nullptr) {
