@@ -20,6 +20,9 @@ protected:
         inputDevices = InputDevices();
         inputDevices.keyboard = keyboard;
         inputDevices.mouse = mouse;
+        ResetPose();
+    }
+    void ResetPose() {
         for (float& value : CameraPose) value = 0.0f;
         CameraPose[EX] = 5.0f;
         CameraPose[EY] = 10.0f;
@@ -79,7 +82,8 @@ TEST_F(FreeFlightStepTest, StrafesTurnByOnePointSixRadiansAndBothSubtract) {
     EXPECT_NEAR(CameraPose[EX] - 5.0, 0.9996, 1e-4);
     EXPECT_NEAR(CameraPose[EZ] + 3.0, 0.0292, 1e-4);
 
-    SetUp();
+    ResetPose();
+    keyboard->state[KEY_RIGHT] = 0;
     Hold(KEY_LEFT);
     FreeFlightStep();
     ExpectEyeMoved(-std::sin(1.6), 0.0, -std::cos(1.6));
