@@ -1,0 +1,64 @@
+// IDirect3DTexture8: a 2D texture with a chain of levels in memory and, unless
+// it lives in system memory, a GL texture that follows them.
+#pragma once
+
+#include <vector>
+
+#include "platform/d3d8/D3D8Surface.h"
+#include "platform/d3d8/DeviceChild.h"
+#include "platform/d3d8/GlHeaders.h"
+#include "platform/d3d8/PrivateDataStore.h"
+
+class D3D8Texture : public DeviceChild<IDirect3DTexture8> {
+public:
+    D3D8Texture(D3D8Device* device, UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
+                D3DPOOL pool);
+
+    HRESULT QueryInterface(REFIID riid, void** object) override;
+
+    HRESULT GetDevice(IDirect3DDevice8** ppDevice) override;
+    HRESULT SetPrivateData(REFGUID refguid, const void* pData, DWORD SizeOfData, DWORD Flags) override;
+    HRESULT GetPrivateData(REFGUID refguid, void* pData, DWORD* pSizeOfData) override;
+    HRESULT FreePrivateData(REFGUID refguid) override;
+    DWORD SetPriority(DWORD PriorityNew) override;
+    DWORD GetPriority() override;
+    void PreLoad() override;
+    D3DRESOURCETYPE GetType() override { return D3DRTYPE_TEXTURE; }
+
+    DWORD SetLOD(DWORD LODNew) override;
+    DWORD GetLOD() override;
+    DWORD GetLevelCount() override { return static_cast<DWORD>(levels_.size()); }
+
+    HRESULT GetLevelDesc(UINT Level, D3DSURFACE_DESC* pDesc) override;
+    HRESULT GetSurfaceLevel(UINT Level, IDirect3DSurface8** ppSurfaceLevel) override;
+    HRESULT LockRect(UINT Level, D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD Flags) override;
+    HRESULT UnlockRect(UINT Level) override;
+    HRESULT AddDirtyRect(const RECT* pDirtyRect) override;
+
+    D3DPOOL Pool() const { return pool_; }
+    D3DFORMAT FormatCode() const { return format_; }
+    D3D8Surface* Level(UINT level) const { return levels_[level]; }
+    UINT LevelCount() const { return static_cast<UINT>(levels_.size()); }
+
+    // A level's memory changed: it goes to GL before the next draw.
+    void MarkDirty(UINT level);
+    // Brings the GL texture up to date and returns it (0 for system memory).
+    GLuint Prepare();
+    GLuint GlTexture() const { return glTexture_; }
+
+    // Number of levels of a full chain down to 1 x 1.
+    static UINT FullChain(UINT width, UINT height);
+
+private:
+    ~D3D8Texture() override;
+
+    D3DFORMAT format_;
+    D3DPOOL pool_;
+    DWORD lod_ = 0;
+    DWORD priority_ = 0;
+    std::vector<D3D8Surface*> levels_;
+    std::vector<bool> dirty_;
+    bool anyDirty_ = false;
+    GLuint glTexture_ = 0;
+    PrivateDataStore privateData_;
+};
