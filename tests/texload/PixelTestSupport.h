@@ -42,10 +42,11 @@ inline void SetSurfacePixel(MemorySurface* surface, UINT x, UINT y, uint32_t v) 
 
 inline int Channel(uint32_t argb, int shift) { return int((argb >> shift) & 0xFF); }
 
-// Random 32-bit pixels into an A8R8G8B8 or X8R8G8B8 surface.
+// Random bytes in every stored row of a surface (not its padding).
 inline void FillRandom(MemorySurface* surface, uint32_t seed) {
     std::mt19937 random(seed);
-    for (UINT y = 0; y < surface->height; ++y) {
-        for (UINT x = 0; x < surface->width; ++x) SetSurfacePixel(surface, x, y, uint32_t(random()));
+    UINT rowBytes = MemorySurface::RowBytes(surface->width, surface->format);
+    for (UINT y = 0; y < MemorySurface::StoredRows(surface->height, surface->format); ++y) {
+        for (UINT i = 0; i < rowBytes; ++i) surface->Row(y)[i] = BYTE(random());
     }
 }
