@@ -1,5 +1,5 @@
-// The seven image readers, in the order DecodeImage tries them. Each returns 0 when it
-// accepted the bytes and filled the picture, or a failure code (E_FAIL, E_OUTOFMEMORY,
+// The seven image readers, in the order DecodeImage tries them. Each takes an empty picture
+// and returns 0 when it accepted the bytes and filled it, or a failure code (E_FAIL, E_OUTOFMEMORY,
 // E_NOTIMPL); on failure the picture may hold partial results, which the caller clears.
 #pragma once
 

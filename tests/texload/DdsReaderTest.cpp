@@ -95,6 +95,7 @@ TEST(DdsReader, EveryFormatWithAMipChain)
         EXPECT_EQ(level, 4);
         // One byte short of the last level.
         const auto cut = Dds(s, total - 1);
+        image.Clear();
         EXPECT_EQ(ReadDds(&image, cut.data(), cut.size()), E_FAIL) << c.name;
         image.Clear();
     }

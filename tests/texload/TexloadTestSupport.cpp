@@ -1,6 +1,7 @@
 #include "tests/texload/TexloadTestSupport.h"
 
 #include <fstream>
+#include <list>
 #include <iterator>
 
 #include "texload/ByteOrder.h"
@@ -15,6 +16,13 @@ std::vector<uint8_t> ReadTestFile(const std::string& relativePath)
 HRESULT Decode(const std::vector<uint8_t>& bytes, DecodedImage* image, ImageReader* reader)
 {
     return DecodeImage(image, bytes.data(), (UINT)bytes.size(), nullptr, reader);
+}
+
+HRESULT Decode(std::vector<uint8_t>&& bytes, DecodedImage* image, ImageReader* reader)
+{
+    static std::list<std::vector<uint8_t>> kept;
+    kept.push_back(std::move(bytes));
+    return Decode(kept.back(), image, reader);
 }
 
 std::vector<uint8_t> Rgba(const DecodedImage& image)

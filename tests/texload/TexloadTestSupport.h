@@ -11,6 +11,9 @@ std::vector<uint8_t> ReadTestFile(const std::string& relativePath);  // below te
 
 // Decodes bytes; returns the result code.
 HRESULT Decode(const std::vector<uint8_t>& bytes, DecodedImage* image, ImageReader* reader = nullptr);
+// The same for a temporary: its bytes are kept until the program ends, since the picture
+// may point into them.
+HRESULT Decode(std::vector<uint8_t>&& bytes, DecodedImage* image, ImageReader* reader = nullptr);
 
 // The first picture as RGBA bytes (empty for DXT).
 std::vector<uint8_t> Rgba(const DecodedImage& image);
