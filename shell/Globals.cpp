@@ -3,17 +3,31 @@
 #include "data/DataPackage.h"
 #include "data/ExtractedFileList.h"
 #include "data/SharedState.h"
+#include "data/TriangleStore.h"
 #include "input/InputDevices.h"
 #include "input/InputLog.h"
 #include "music/MusicLoader.h"
 #include "music/MusicPlayer.h"
+#include "render/Camera.h"
+#include "render/DrawList.h"
+#include "render/Renderer.h"
+#include "render/TextureSlot.h"
+#include "render/TriangleGroup.h"
 
+// Constructed in this order: the renderer, the camera, the texture slots, the
+// triangle groups, the draw list, the input devices, the package, the loader.
+Renderer renderer;
+Camera camera;
+TextureSlot textureSlots[MAX_TEXTURES];
+TriangleGroup triangleGroups[MAX_TEXTURES];
+DrawList drawList;
 InputDevices inputDevices;
 DataPackage dataPackage;
-ExtractedFileList extractedFiles;
 MusicLoader musicLoader;
 MusicPlayer musicPlayer;
+ExtractedFileList extractedFiles;
 
+TriangleRecord TriangleStore[MAX_TEXTURES][MAX_GROUP_TRIANGLES];
 float CameraPose[CAMERA_POSE_FLOATS] = {};
 int32_t RunState = 2;
 int32_t ScreenSize[2] = {640, 480};

@@ -10,3 +10,11 @@ void ReportMissingFile(const char* fileName) {
                   fileName);
     MessageBoxA(mainWindow, text, "Orvik - blad", MB_OK);
 }
+
+void ReportNoDevice() {
+    char text[200];
+    std::snprintf(text, sizeof text,
+                  "Nie mozna utworzyc urzadzenia grafiki 3D o rozmiarze %d x %d.\nPrzegladarka konczy prace.",
+                  static_cast<int>(ScreenSize[0]), static_cast<int>(ScreenSize[1]));
+    MessageBoxA(mainWindow, text, "Orvik - blad", MB_OK);
+}
