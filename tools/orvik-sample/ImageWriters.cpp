@@ -76,7 +76,8 @@ void PngWrite(png_structp png, png_bytep data, png_size_t length) {
 void PngFlush(png_structp) {}
 
 Bytes EncodePng(int width, int height, int colorType, const std::vector<const uint8_t*>& rows,
-                const std::vector<png_color>* palette, const std::vector<png_byte>* alphas) {
+                const std::vector<png_color>* palette, const std::vector<png_byte>* alphas,
+                const png_color_16* transparentColor = nullptr) {
     Bytes out;
     PngSink sink{&out};
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -90,6 +91,7 @@ Bytes EncodePng(int width, int height, int colorType, const std::vector<const ui
                  PNG_FILTER_TYPE_DEFAULT);
     if (palette) png_set_PLTE(png, info, palette->data(), static_cast<int>(palette->size()));
     if (alphas) png_set_tRNS(png, info, alphas->data(), static_cast<int>(alphas->size()), nullptr);
+    if (transparentColor) png_set_tRNS(png, info, nullptr, 0, const_cast<png_color_16*>(transparentColor));
     png_write_info(png, info);
     for (const uint8_t* row : rows) png_write_row(png, const_cast<png_bytep>(row));
     png_write_end(png, nullptr);
@@ -265,6 +267,31 @@ Bytes WritePngPaletteTrns(const Picture& picture) {
         rows.push_back(&indices[static_cast<size_t>(y) * picture.width]);
     }
     return EncodePng(picture.width, picture.height, PNG_COLOR_TYPE_PALETTE, rows, &palette, &alphas);
+}
+
+Bytes WritePngGrey(const Picture& picture) {
+    std::vector<uint8_t> grey(static_cast<size_t>(picture.width) * picture.height);
+    std::vector<const uint8_t*> rows;
+    for (int y = 0; y < picture.height; ++y) {
+        for (int x = 0; x < picture.width; ++x) grey[static_cast<size_t>(y) * picture.width + x] = picture.At(x, y)[1];
+        rows.push_back(&grey[static_cast<size_t>(y) * picture.width]);
+    }
+    return EncodePng(picture.width, picture.height, PNG_COLOR_TYPE_GRAY, rows, nullptr, nullptr);
+}
+
+Bytes WritePngRgbTrns(const Picture& picture, uint8_t red, uint8_t green, uint8_t blue) {
+    std::vector<uint8_t> rgb(static_cast<size_t>(picture.width) * picture.height * 3);
+    std::vector<const uint8_t*> rows;
+    for (int y = 0; y < picture.height; ++y) {
+        for (int x = 0; x < picture.width; ++x)
+            std::memcpy(&rgb[(static_cast<size_t>(y) * picture.width + x) * 3], picture.At(x, y), 3);
+        rows.push_back(&rgb[static_cast<size_t>(y) * picture.width * 3]);
+    }
+    png_color_16 key{};
+    key.red = red;
+    key.green = green;
+    key.blue = blue;
+    return EncodePng(picture.width, picture.height, PNG_COLOR_TYPE_RGB, rows, nullptr, nullptr, &key);
 }
 
 Bytes WriteJpegColor(const Picture& picture, int quality) { return EncodeJpeg(picture, quality, false); }

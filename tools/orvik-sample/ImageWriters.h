@@ -22,6 +22,9 @@ Bytes WriteTgaRle24(const Picture& picture);
 Bytes WritePngRgba(const Picture& picture);
 // Palettised PNG with a tRNS chunk: colours reduced to the cube, the fully transparent pixels to entry 0.
 Bytes WritePngPaletteTrns(const Picture& picture);
+Bytes WritePngGrey(const Picture& picture);
+// RGB PNG whose tRNS chunk makes one colour transparent.
+Bytes WritePngRgbTrns(const Picture& picture, uint8_t red, uint8_t green, uint8_t blue);
 Bytes WriteJpegColor(const Picture& picture, int quality);
 Bytes WriteJpegGrey(const Picture& picture, int quality);
 // DXT1 DDS with a full mip chain, each level made by a 2 x 2 box and encoded with the given block encoder.
