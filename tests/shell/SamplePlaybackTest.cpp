@@ -3,6 +3,7 @@
 #include <png.h>
 #include <sys/stat.h>
 
+#include <cstdio>
 #include <set>
 #include <string>
 #include <vector>
@@ -39,13 +40,14 @@ protected:
         ASSERT_EQ(::mkdir(work_.c_str(), 0700), 0);
         ASSERT_EQ(::mkdir(frames_.c_str(), 0700), 0);
     }
-    ChildRun Play() {
+    ChildRun Play(const char* closeAfterFrames = "0") {
         ChildOptions options;
         options.workDir = work_;
         options.env = {{"SDL_VIDEODRIVER", "offscreen"},
                        {"SDL_AUDIODRIVER", "dummy"},
                        {"ORVIK_CAPTURE_DIR", frames_},
-                       {"ORVIK_CAPTURE_EVERY", "1"}};
+                       {"ORVIK_CAPTURE_EVERY", "1"},
+                       {"ORVIK_CLOSE_AFTER_FRAMES", closeAfterFrames}};
         options.timeoutSeconds = 240;
         return RunChild({BuiltProgram("shell/orvik")}, options);
     }
@@ -84,6 +86,28 @@ TEST_F(SamplePlaybackTest, SampleLevelPlaysToItsEndMarker) {
         }
     EXPECT_GT(colours.size(), 500u);
     EXPECT_LT(background, (frame.width / 3) * (frame.height / 3) / 2);
+}
+
+TEST_F(SamplePlaybackTest, FramesFollowThePathOrTheWindow) {
+    const std::string config =
+        "w w 32\nh h 32\nf f POINT\nm m SOLID\nt t ENABLE\nf f DISABLE\nr r 9\ng g 9\nb b 9\nd d 0\ns s 0\nm m 0\n";
+    // The end marker first: one frame, with the initial pose.
+    ASSERT_TRUE(WriteFile(work_ + "/DATA.MBP",
+                          BuildPackage({{"GAME.CFG", config}, {"MAP.MBM", "0 0"}, {"RC.DEM", "T"}}, PACKAGE_KEY)));
+    ChildRun first = Play();
+    EXPECT_EQ(first.exitCode, 0) << first.output;
+    EXPECT_EQ(ListDir(frames_).size(), 1u);
+
+    // No end marker: frames go on until the window is closed, which ends with exit code 0.
+    for (const std::string& name : ListDir(frames_)) std::remove((frames_ + "/" + name).c_str());
+    ASSERT_TRUE(WriteFile(work_ + "/DATA.MBP", BuildPackage({{"GAME.CFG", config},
+                                                             {"MAP.MBM", "0 0"},
+                                                             {"RC.DEM", "a 1 2 3 4 5 6\nb 1 2 3 4 5 7\n"}},
+                                                            PACKAGE_KEY)));
+    ChildRun closed = Play("7");
+    EXPECT_EQ(closed.exitCode, 0) << closed.output;
+    EXPECT_EQ(ListDir(frames_).size(), 7u);
+    EXPECT_EQ(ListDir(work_), std::vector<std::string>{"DATA.MBP"});
 }
 
 TEST_F(SamplePlaybackTest, KnownTextureShowsWhereTheCameraLooks) {

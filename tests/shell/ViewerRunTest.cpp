@@ -37,10 +37,11 @@ protected:
         ASSERT_TRUE(WriteFile(work_ + "/DATA.MBP", BuildPackage(members, PACKAGE_KEY)));
     }
 
-    ChildRun Run(const std::vector<std::string>& args, bool terminateWhenPlaying) {
+    ChildRun Run(const std::vector<std::string>& args, bool terminateWhenPlaying,
+                 const char* videoDriver = "offscreen") {
         ChildOptions options;
         options.workDir = work_;
-        options.env = {{"SDL_VIDEODRIVER", "offscreen"}, {"SDL_AUDIODRIVER", "dummy"}};
+        options.env = {{"SDL_VIDEODRIVER", videoDriver}, {"SDL_AUDIODRIVER", "dummy"}};
         options.timeoutSeconds = 60;
         if (terminateWhenPlaying) options.signalWhenExists = "RC.DEM";
         std::vector<std::string> argv{BuiltProgram("shell/orvik")};
@@ -94,6 +95,28 @@ TEST_F(ViewerRunTest, MissingPathIsReportedAndNothingIsLeftBehind) {
     ASSERT_FALSE(run.timedOut);
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.output.find("RC.DEM"), std::string::npos) << run.output;
+    EXPECT_EQ(ListDir(work_), std::vector<std::string>{"DATA.MBP"});
+}
+
+TEST_F(ViewerRunTest, MissingConfigurationLevelOrDeviceIsReported) {
+    WritePackage({{"MAP.MBM", "0\n0\n"}, {"RC.DEM", kEndlessPath}});
+    ChildRun noConfig = Run({}, false);
+    EXPECT_EQ(noConfig.exitCode, 1);
+    EXPECT_NE(noConfig.output.find("pliku GAME.CFG"), std::string::npos) << noConfig.output;
+    EXPECT_EQ(ListDir(work_), std::vector<std::string>{"DATA.MBP"});
+
+    WritePackage({{"GAME.CFG", kConfig}, {"RC.DEM", kEndlessPath}});
+    ChildRun noLevel = Run({}, false);
+    EXPECT_EQ(noLevel.exitCode, 1);
+    EXPECT_NE(noLevel.output.find("pliku MAP.MBM"), std::string::npos) << noLevel.output;
+    EXPECT_EQ(ListDir(work_), std::vector<std::string>{"DATA.MBP"});
+
+    // SDL's dummy video driver has windows but no OpenGL: no device can be made.
+    WritePackage({{"GAME.CFG", kConfig}, {"MAP.MBM", "0\n0\n"}, {"RC.DEM", kEndlessPath}});
+    ChildRun noDevice = Run({}, false, "dummy");
+    EXPECT_EQ(noDevice.exitCode, 1);
+    EXPECT_NE(noDevice.output.find("urzadzenia grafiki 3D o rozmiarze 160 x 120"), std::string::npos)
+        << noDevice.output;
     EXPECT_EQ(ListDir(work_), std::vector<std::string>{"DATA.MBP"});
 }
 
