@@ -143,6 +143,8 @@ TEST_F(FlightTest, KeysAndMouseFlyAndTheRecordingReplaysTheFramesFlown) {
     ShutDownViewer();
     ASSERT_TRUE(recorder.Close());
     ASSERT_EQ(::chdir(original), 0);
+    unsetenv("ORVIK_CAPTURE_DIR");  // not for the programs started later
+    PlatformReloadSettings();
     EXPECT_EQ(ListDir(work_), std::vector<std::string>{"DATA.MBP"});
 
     // Every shown pose after the first, exactly, then the end marker.
