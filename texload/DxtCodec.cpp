@@ -106,8 +106,19 @@ public:
     // Fits and returns the squared error; c0, c1 and the indices of the points.
     float Fit(uint16_t& c0, uint16_t& c1, int* indices) {
         Rgb e0, e1;
-        PrincipalEnds(e0, e1);
+        float axis[3];
+        PrincipalEnds(e0, e1, axis);
         float bestError = INFINITY;
+        Refine(e0, e1, bestError, c0, c1, indices);
+        if (ClusterEnds(axis, e0, e1)) Refine(e0, e1, bestError, c0, c1, indices);
+        Nudge(bestError, c0, c1, indices);
+        return bestError;
+    }
+
+private:
+    // Quantises the ends, assigns indices and refits the ends by least
+    // squares while that lowers the error; keeps the best found.
+    void Refine(Rgb e0, Rgb e1, float& bestError, uint16_t& c0, uint16_t& c1, int* indices) const {
         int tryIndices[16];
         for (int pass = 0; pass < 4; ++pass) {
             uint16_t q0 = Pack565(e0), q1 = Pack565(e1);
@@ -122,11 +133,108 @@ public:
             }
             if (!LeastSquares(tryIndices, e0, e1)) break;
         }
-        return bestError;
     }
 
-private:
-    void PrincipalEnds(Rgb& e0, Rgb& e1) const {
+    // Steps each 5- or 6-bit field of the quantised ends by one while that
+    // lowers the error: rounding each end on its own is not always best.
+    void Nudge(float& bestError, uint16_t& c0, uint16_t& c1, int* indices) const {
+        static const int shifts[3] = {11, 5, 0};
+        static const int maxima[3] = {31, 63, 31};
+        int tryIndices[16];
+        for (int round = 0; round < 2; ++round) {
+            bool improved = false;
+            for (int end = 0; end < 2; ++end) {
+                for (int field = 0; field < 3; ++field) {
+                    for (int step : {-1, 1}) {
+                        uint16_t& c = end == 0 ? c0 : c1;
+                        int value = (c >> shifts[field]) & maxima[field];
+                        if (value + step < 0 || value + step > maxima[field]) continue;
+                        uint16_t moved = uint16_t((c & ~(maxima[field] << shifts[field])) | (value + step) << shifts[field]);
+                        uint16_t q0 = end == 0 ? moved : c0, q1 = end == 0 ? c1 : moved;
+                        float error = Assign(q0, q1, tryIndices);
+                        if (error < bestError) {
+                            bestError = error;
+                            c0 = q0;
+                            c1 = q1;
+                            std::copy(tryIndices, tryIndices + count_, indices);
+                            improved = true;
+                        }
+                    }
+                }
+            }
+            if (!improved) break;
+        }
+    }
+
+    // Orders the points along the axis and tries every split of that order
+    // into consecutive runs, one run per palette colour; the ends of the best
+    // split (by least squares, before quantisation) are returned.
+    bool ClusterEnds(const float axis[3], Rgb& e0, Rgb& e1) const {
+        int order[16];
+        float key[16];
+        for (int i = 0; i < count_; ++i) {
+            order[i] = i;
+            key[i] = points_[i].r * axis[0] + points_[i].g * axis[1] + points_[i].b * axis[2];
+        }
+        std::sort(order, order + count_, [&](int a, int b) { return key[a] < key[b]; });
+        Rgb prefix[17];
+        prefix[0] = {0, 0, 0};
+        for (int i = 0; i < count_; ++i) {
+            const Rgb& p = points_[order[i]];
+            prefix[i + 1] = {prefix[i].r + p.r, prefix[i].g + p.g, prefix[i].b + p.b};
+        }
+        auto run = [&](int from, int to) {
+            return Rgb{prefix[to].r - prefix[from].r, prefix[to].g - prefix[from].g, prefix[to].b - prefix[from].b};
+        };
+        float bestScore = INFINITY;
+        bool found = false;
+        // Weight of the first end in each run, in palette order along the axis.
+        const float four[4] = {0.0f, 1.0f / 3.0f, 2.0f / 3.0f, 1.0f};
+        const float three[4] = {0.0f, 0.5f, 1.0f, 1.0f};
+        const float* w = threeColour_ ? three : four;
+        const int n = count_, runs = threeColour_ ? 3 : 4;
+        for (int a = 0; a <= n; ++a) {
+            for (int b = a; b <= n; ++b) {
+                for (int c = threeColour_ ? n : b; c <= n; ++c) {
+                    const int bounds[5] = {0, a, b, threeColour_ ? n : c, n};
+                    float aa = 0, bb = 0, ab = 0;
+                    Rgb x{0, 0, 0}, y{0, 0, 0};
+                    for (int g = 0; g < runs; ++g) {
+                        int count = bounds[g + 1] - bounds[g];
+                        if (count == 0) continue;
+                        float wa = w[g], wb = 1.0f - wa;
+                        aa += float(count) * wa * wa;
+                        bb += float(count) * wb * wb;
+                        ab += float(count) * wa * wb;
+                        Rgb sum = run(bounds[g], bounds[g + 1]);
+                        x = {x.r + wa * sum.r, x.g + wa * sum.g, x.b + wa * sum.b};
+                        y = {y.r + wb * sum.r, y.g + wb * sum.g, y.b + wb * sum.b};
+                    }
+                    float det = aa * bb - ab * ab;
+                    if (std::fabs(det) < 1e-8f) continue;
+                    float inv = 1.0f / det;
+                    auto endA = [&](float xv, float yv) { return std::clamp((bb * xv - ab * yv) * inv, 0.0f, 1.0f); };
+                    auto endB = [&](float xv, float yv) { return std::clamp((aa * yv - ab * xv) * inv, 0.0f, 1.0f); };
+                    Rgb ea{endA(x.r, y.r), endA(x.g, y.g), endA(x.b, y.b)};
+                    Rgb eb{endB(x.r, y.r), endB(x.g, y.g), endB(x.b, y.b)};
+                    // Squared error less the constant sum of squared points.
+                    float score = (ea.r * ea.r + ea.g * ea.g + ea.b * ea.b) * aa +
+                                  (eb.r * eb.r + eb.g * eb.g + eb.b * eb.b) * bb +
+                                  2 * (ea.r * eb.r + ea.g * eb.g + ea.b * eb.b) * ab -
+                                  2 * (ea.r * x.r + ea.g * x.g + ea.b * x.b) - 2 * (eb.r * y.r + eb.g * y.g + eb.b * y.b);
+                    if (score < bestScore) {
+                        bestScore = score;
+                        e0 = ea;
+                        e1 = eb;
+                        found = true;
+                    }
+                }
+            }
+        }
+        return found;
+    }
+
+    void PrincipalEnds(Rgb& e0, Rgb& e1, float axis[3]) const {
         Rgb mean{0, 0, 0};
         for (int i = 0; i < count_; ++i) {
             mean.r += points_[i].r;
@@ -145,7 +253,7 @@ private:
             cov[5] += b * b;
         }
         // Power iteration from the channel with the largest spread.
-        float axis[3] = {0, 0, 0};
+        axis[0] = axis[1] = axis[2] = 0;
         int largest = cov[0] >= cov[3] ? (cov[0] >= cov[5] ? 0 : 2) : (cov[3] >= cov[5] ? 1 : 2);
         axis[largest] = 1.0f;
         for (int it = 0; it < 8; ++it) {

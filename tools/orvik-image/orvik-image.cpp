@@ -1,6 +1,8 @@
 // orvik-image: shows how the texture loader's decoder reads an image file.
 //   orvik-image info FILE          one line: reader, format, size, mip levels, faces
 //   orvik-image decode FILE OUT    the first picture as an 8-bit RGBA PNG
+//   orvik-image convert FILE OUT.dds --format NAME [--size WxH] [--filter NAME] [--mips]
+//   orvik-image mips FILE DIR      every mip level of the viewer's texture as PNG
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -12,6 +14,8 @@
 #include "texload/DecodeImage.h"
 #include "texload/ImageFormatName.h"
 #include "tools/orvik-image/ImageToRgba.h"
+#include "tools/orvik-image/SurfaceToRgba.h"
+#include "tools/orvik-image/TextureCommands.h"
 
 namespace {
 
@@ -22,15 +26,27 @@ void PrintUsage(FILE* out)
     std::fprintf(out,
                  "usage: orvik-image info FILE\n"
                  "       orvik-image decode FILE OUT.png\n"
+                 "       orvik-image convert FILE OUT.dds --format NAME [--size WxH] [--filter NAME] [--mips]\n"
+                 "       orvik-image mips FILE DIR\n"
                  "\n"
                  "info    prints the reader that accepted FILE, its pixel format, width x height,\n"
                  "        mip levels and faces, or why no reader accepted it.\n"
                  "decode  writes FILE's first picture to OUT.png as 8-bit RGBA, as the texture\n"
-                 "        loader sees it (palette applied, luminance as grey, missing alpha opaque).\n"
+                 "        loader sees it (palette applied, luminance as grey, missing alpha opaque,\n"
+                 "        DXT blocks decoded).\n"
+                 "convert loads FILE's first picture into a texture of format NAME (A8R8G8B8,\n"
+                 "        R5G6B5, L8, V8U8, YUY2, DXT1 ... DXT5, ...) of its own size or WxH, with\n"
+                 "        the filter NAME (none, point, linear, triangle, box, each optionally with\n"
+                 "        +dither, +mirror, +mirroru, +mirrorv; default triangle+dither), computes\n"
+                 "        the mip chain with the box filter when --mips is given, and writes OUT.dds.\n"
+                 "mips    loads FILE as the viewer does (its format, its size, its stored levels,\n"
+                 "        the rest by the box filter; one level unless both sides are powers of\n"
+                 "        two) and writes each level to DIR/levelN-WxH.png.\n"
                  "\n"
                  "Readers are tried in order: bitmap, ppm, dds, jpeg, png, tga, dib (bare bitmap).\n"
                  "Exit codes: 0 done, 1 not an image the readers accept, 2 bad arguments,\n"
-                 "3 file not readable or not writable, 4 format that cannot be written yet (DXT).\n");
+                 "3 file not readable or not writable, 4 format that cannot be written,\n"
+                 "5 no Direct3D device or it cannot hold the format.\n");
 }
 
 bool ReadWholeFile(const char* path, std::vector<uint8_t>* bytes)
@@ -86,8 +102,10 @@ int DecodeToPng(const char* path, const char* outPath)
     ImageReader reader;
     if (const int code = Decode(path, &bytes, &image, &info, &reader)) return code;
     std::vector<uint8_t> rgba;
-    if (!ImageToRgba(image, &rgba)) {
-        std::fprintf(stderr, "orvik-image: %s: %s pictures cannot be written yet (they need the block codecs)\n",
+    if (!ImageToRgba(image, &rgba) &&
+        !PixelsToRgba(image.pixels, (INT)image.rowPitch, image.format, (UINT)image.rect.right,
+                      (UINT)image.rect.bottom, nullptr, &rgba)) {
+        std::fprintf(stderr, "orvik-image: %s: %s pictures cannot be shown as RGBA\n",
                      path, ImageFormatName(image.format));
         return EXIT_UNSUPPORTED;
     }
@@ -111,7 +129,19 @@ int main(int argc, char** argv)
     }
     if (argc == 3 && std::strcmp(argv[1], "info") == 0) return Info(argv[2]);
     if (argc == 4 && std::strcmp(argv[1], "decode") == 0) return DecodeToPng(argv[2], argv[3]);
-    if (argc >= 2 && std::strcmp(argv[1], "info") != 0 && std::strcmp(argv[1], "decode") != 0) {
+    if ((argc >= 4 && std::strcmp(argv[1], "convert") == 0) || (argc == 4 && std::strcmp(argv[1], "mips") == 0)) {
+        std::vector<uint8_t> bytes;
+        DecodedImage image;
+        SourceImageInfo info;
+        ImageReader reader;
+        if (const int code = Decode(argv[2], &bytes, &image, &info, &reader)) return code;
+        if (std::strcmp(argv[1], "mips") == 0) return WriteMipLevels(image, argv[3]);
+        return ConvertToDds(image, argv[3], argc - 4, argv + 4);
+    }
+    const char* command = argc >= 2 ? argv[1] : "";
+    const bool known = std::strcmp(command, "info") == 0 || std::strcmp(command, "decode") == 0 ||
+                       std::strcmp(command, "convert") == 0 || std::strcmp(command, "mips") == 0;
+    if (argc >= 2 && !known) {
         std::fprintf(stderr, "orvik-image: unknown command \"%s\"\n", argv[1]);
     } else {
         std::fprintf(stderr, "orvik-image: wrong number of arguments\n");
