@@ -342,4 +342,47 @@ TEST(Rectangles, DxtRectangleKeepsOtherBlocksAndNeighbouringPixels) {
     }
 }
 
+TEST(BlockFormats, TriangleRowsReachDxtBlocksInAnyOrder) {
+    // With wrap the first destination row completes last; its blocks must still be right.
+    Picture source(24, 12, D3DFMT_X8R8G8B8);
+    for (UINT y = 0; y < 12; ++y) {
+        for (UINT x = 0; x < 24; ++x) source.At(x, y) = (x * 10) << 16 | (y * 20) << 8 | 0x40;
+    }
+    Target direct(16, 8, D3DFMT_DXT1), plain(16, 8, D3DFMT_X8R8G8B8);
+    ASSERT_EQ(Load(direct, source, FILTER_TRIANGLE), S_OK);
+    ASSERT_EQ(Load(plain, source, FILTER_TRIANGLE), S_OK);
+    // The same rows encoded in order, from the 8-bit result.
+    Picture plainPicture(16, 8, D3DFMT_X8R8G8B8);
+    plainPicture.pitch = UINT(plain.surface->pitch);
+    plainPicture.bytes = plain.surface->bytes;
+    Target inOrder(16, 8, D3DFMT_DXT1);
+    ASSERT_EQ(Load(inOrder, plainPicture, FILTER_NONE), S_OK);
+    auto decode = [&](Target& dxt, Target& out) {
+        Picture blocks(16, 8, D3DFMT_DXT1);
+        blocks.pitch = UINT(dxt.surface->pitch);
+        blocks.bytes = dxt.surface->bytes;
+        ASSERT_EQ(Load(out, blocks, FILTER_NONE), S_OK);
+    };
+    Target a(16, 8, D3DFMT_X8R8G8B8), b(16, 8, D3DFMT_X8R8G8B8);
+    decode(direct, a);
+    decode(inOrder, b);
+    for (UINT y = 0; y < 8; ++y) {
+        for (UINT x = 0; x < 16; ++x) {
+            for (int shift : {0, 8, 16}) EXPECT_NEAR(Channel(a.At(x, y), shift), Channel(b.At(x, y), shift), 9) << x << "," << y;
+        }
+    }
+}
+
+TEST(BlockFormats, PalettisedBoxWritesTheNearestEntry) {
+    PALETTEENTRY greys[256];
+    for (int i = 0; i < 256; ++i) greys[i] = {BYTE(i), BYTE(i), BYTE(i), 255};
+    Picture source(4, 2, D3DFMT_P8);
+    const BYTE indices[8] = {10, 20, 200, 201, 30, 40, 202, 203};
+    for (int i = 0; i < 8; ++i) source.bytes[(i / 4) * source.pitch + i % 4] = indices[i];
+    Target dest(2, 1, D3DFMT_P8);
+    ASSERT_EQ(Load(dest, source, FILTER_BOX, 0, nullptr, greys, greys), S_OK);
+    EXPECT_EQ(dest.surface->Row(0)[0], 25);   // not the mean of the indices' bits, the nearest colour
+    EXPECT_EQ(dest.surface->Row(0)[1], 202);  // 201.5 rounds up
+}
+
 }  // namespace
