@@ -14,6 +14,7 @@
 #include "texload/MipFilter.h"
 #include "texload/PixelFormatTable.h"
 #include "texload/SurfaceBlit.h"
+#include "texload/TextureFromFile.h"
 #include "tools/orvik-image/DdsWriter.h"
 #include "tools/orvik-image/SurfaceToRgba.h"
 #include "tools/orvik-image/ToolDevice.h"
@@ -62,8 +63,6 @@ HRESULT LoadLevel(IDirect3DTexture8* texture, UINT level, const DecodedImage& im
     surface->Release();
     return hr;
 }
-
-bool IsPowerOfTwo(UINT v) { return v != 0 && (v & (v - 1)) == 0; }
 
 }  // namespace
 
@@ -178,46 +177,25 @@ int ConvertToDds(const DecodedImage& image, const char* outPath, int optionCount
     return EXIT_OK;
 }
 
-int WriteMipLevels(const DecodedImage& image, const char* dir) {
-    // The texture format the viewer derives from the picture's (no colour key).
-    D3DFORMAT format = image.format;
-    if (format == D3DFMT_R8G8B8) format = D3DFMT_X8R8G8B8;
-    if (format == D3DFMT_A8P8) format = D3DFMT_A8R8G8B8;
-    if (format == D3DFMT_P8) {
-        format = D3DFMT_X8R8G8B8;
-        for (int i = 0; image.palette != nullptr && i < PALETTE_ENTRIES; ++i) {
-            if (image.palette->entries[i].flags != 255) format = D3DFMT_A8R8G8B8;
-        }
-    }
-    UINT width = UINT(image.rect.right), height = UINT(image.rect.bottom);
-    // A full chain needs power-of-two sizes, as the request fitting has it.
-    UINT levels = IsPowerOfTwo(width) && IsPowerOfTwo(height) ? 0 : 1;
+int WriteMipLevels(const char* path, const char* dir) {
     if (mkdir(dir, 0777) != 0 && errno != EEXIST) {
         std::fprintf(stderr, "orvik-image: cannot create %s: %s\n", dir, std::strerror(errno));
         return EXIT_IO;
     }
     ToolDevice device;
     if (!device.Create()) return TOOL_EXIT_DEVICE;
+    // Exactly the viewer's load: TextureFromFile with every default.
     IDirect3DTexture8* texture = nullptr;
-    HRESULT hr = device.device->CreateTexture(width, height, levels, 0, format, D3DPOOL_MANAGED, &texture);
+    HRESULT hr = TextureFromFile(device.device, path, &texture);
     if (FAILED(hr)) {
-        std::fprintf(stderr, "orvik-image: cannot create a %ux%u %s texture (0x%08X)\n", width, height,
-                     NameOf(format), unsigned(hr));
-        return TOOL_EXIT_DEVICE;
+        std::fprintf(stderr, "orvik-image: the texture loader cannot load %s (0x%08X)\n", path, unsigned(hr));
+        return EXIT_UNSUPPORTED;
     }
-    // Levels stored in the file first, then the box filter from the last of them.
-    UINT count = texture->GetLevelCount(), loaded = 0;
-    for (const DecodedImage* level = &image; level != nullptr && loaded < count && SUCCEEDED(hr);
-         level = level->nextLevel, ++loaded) {
-        hr = LoadLevel(texture, loaded, *level, FILTER_DEFAULT);
-    }
-    if (SUCCEEDED(hr) && loaded < count) hr = FilterMipChain(texture, nullptr, loaded - 1, FILTER_DEFAULT);
+    D3DSURFACE_DESC top;
+    texture->GetLevelDesc(0, &top);
+    D3DFORMAT format = top.Format;
+    UINT count = texture->GetLevelCount();
     int result = EXIT_OK;
-    if (FAILED(hr)) {
-        std::fprintf(stderr, "orvik-image: cannot load the picture into %s (0x%08X)\n", NameOf(format),
-                     unsigned(hr));
-        result = EXIT_UNSUPPORTED;
-    }
     for (UINT level = 0; result == EXIT_OK && level < count; ++level) {
         IDirect3DSurface8* surface = nullptr;
         std::vector<uint8_t> rgba;
@@ -228,14 +206,14 @@ int WriteMipLevels(const DecodedImage& image, const char* dir) {
         }
         bool read = SurfaceToRgba(surface, nullptr, &rgba, &w, &h);
         surface->Release();
-        std::string path = std::string(dir) + "/level" + std::to_string(level) + "-" + std::to_string(w) + "x" +
+        std::string levelPath = std::string(dir) + "/level" + std::to_string(level) + "-" + std::to_string(w) + "x" +
                            std::to_string(h) + ".png";
-        if (!read || !WriteRgbaPng(path.c_str(), rgba.data(), int(w), int(h), int(w * 4))) {
-            std::fprintf(stderr, "orvik-image: cannot write %s\n", path.c_str());
+        if (!read || !WriteRgbaPng(levelPath.c_str(), rgba.data(), int(w), int(h), int(w * 4))) {
+            std::fprintf(stderr, "orvik-image: cannot write %s\n", levelPath.c_str());
             result = EXIT_IO;
             break;
         }
-        std::printf("%s: %s %ux%u\n", path.c_str(), NameOf(format), w, h);
+        std::printf("%s: %s %ux%u\n", levelPath.c_str(), NameOf(format), w, h);
     }
     texture->Release();
     return result;

@@ -10,8 +10,9 @@ constexpr int TOOL_EXIT_DEVICE = 5;  // no device, or it cannot hold the format
 // convert: options are "--format NAME", "--size WxH", "--filter NAME", "--mips".
 int ConvertToDds(const DecodedImage& image, const char* outPath, int optionCount, char** options);
 
-// mips: every level of the texture the viewer would make, as PNG files in dir.
-int WriteMipLevels(const DecodedImage& image, const char* dir);
+// mips: every level of the texture the viewer makes of the file (TextureFromFile
+// with its defaults), as PNG files in dir.
+int WriteMipLevels(const char* path, const char* dir);
 
 // The format called name ("A8R8G8B8", "DXT1", "V8U8", ...; any case), or D3DFMT_UNKNOWN.
 D3DFORMAT PixelFormatByName(const char* name);

@@ -39,9 +39,9 @@ void PrintUsage(FILE* out)
                  "        the filter NAME (none, point, linear, triangle, box, each optionally with\n"
                  "        +dither, +mirror, +mirroru, +mirrorv; default triangle+dither), computes\n"
                  "        the mip chain with the box filter when --mips is given, and writes OUT.dds.\n"
-                 "mips    loads FILE as the viewer does (its format, its size, its stored levels,\n"
-                 "        the rest by the box filter; one level unless both sides are powers of\n"
-                 "        two) and writes each level to DIR/levelN-WxH.png.\n"
+                 "mips    loads FILE as the viewer does (the texture loader with its defaults:\n"
+                 "        the file's format and size fitted to the device, its stored levels, the\n"
+                 "        rest by the box filter) and writes each level to DIR/levelN-WxH.png.\n"
                  "\n"
                  "Readers are tried in order: bitmap, ppm, dds, jpeg, png, tga, dib (bare bitmap).\n"
                  "Exit codes: 0 done, 1 not an image the readers accept, 2 bad arguments,\n"
@@ -135,7 +135,7 @@ int main(int argc, char** argv)
         SourceImageInfo info;
         ImageReader reader;
         if (const int code = Decode(argv[2], &bytes, &image, &info, &reader)) return code;
-        if (std::strcmp(argv[1], "mips") == 0) return WriteMipLevels(image, argv[3]);
+        if (std::strcmp(argv[1], "mips") == 0) return WriteMipLevels(argv[2], argv[3]);
         return ConvertToDds(image, argv[3], argc - 4, argv + 4);
     }
     const char* command = argc >= 2 ? argv[1] : "";
