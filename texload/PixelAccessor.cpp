@@ -247,14 +247,15 @@ void PixelAccessor::WriteFields(UINT y, const float* rgba, bool dither) const {
     UINT width = view_.width;
     float offsets[4];
     RowOffsets(y, dither, offsets);
-    if (!dither && (view_.format == D3DFMT_A8R8G8B8 || view_.format == D3DFMT_X8R8G8B8)) {
+    if (view_.format == D3DFMT_A8R8G8B8 || view_.format == D3DFMT_X8R8G8B8) {
         bool alpha = view_.format == D3DFMT_A8R8G8B8;
-        auto q = [](float v) { return BYTE(std::clamp(v, 0.0f, 1.0f) * 255.0f + 0.5f); };
+        auto q = [](float v, float offset) { return BYTE(std::clamp(v, 0.0f, 1.0f) * 255.0f + offset); };
         for (UINT x = 0; x < width; ++x, p += 4, rgba += 4) {
-            p[0] = q(rgba[2]);
-            p[1] = q(rgba[1]);
-            p[2] = q(rgba[0]);
-            p[3] = alpha ? q(rgba[3]) : 0;
+            float offset = offsets[x & 3];
+            p[0] = q(rgba[2], offset);
+            p[1] = q(rgba[1], offset);
+            p[2] = q(rgba[0], offset);
+            p[3] = alpha ? q(rgba[3], offset) : 0;
         }
         return;
     }

@@ -147,6 +147,20 @@ TEST(PixelWrite, DitherOffsetFollowsTheOrderedMatrix) {
     }
 }
 
+TEST(PixelWrite, EightBitChannelsDitherToo) {
+    TestPicture picture(4, 4, D3DFMT_X8R8G8B8);
+    PixelAccessor accessor;
+    ASSERT_TRUE(accessor.Init(picture.view));
+    std::vector<float> row(4 * 4, 100.5f / 255.0f);
+    for (UINT y = 0; y < 4; ++y) accessor.WriteRow(y, row.data(), true);
+    for (UINT y = 0; y < 4; ++y) {
+        for (UINT x = 0; x < 4; ++x) {
+            int expected = int(DitherOffset(x, y) + 100.5f);
+            EXPECT_EQ(picture.Argb(x, y), uint32_t(expected * 0x010101)) << x << "," << y;
+        }
+    }
+}
+
 TEST(PixelWrite, WithoutDitherRoundsToNearestAndClamps) {
     EXPECT_EQ(WriteConstant(7.49f / 15, false)[0], 0x7777);
     EXPECT_EQ(WriteConstant(7.51f / 15, false)[0], 0x8888);
