@@ -96,21 +96,18 @@ bool BoxIntegers(const PixelView& dest, const PixelView& source) {
         if (bytes == 4 && bits[0] == 8 && bits[1] == 8 && bits[2] == 8) {
             // Four 8-bit channels at a time, two per 32-bit lane pair.
             uint32_t keep = bits[3] == 8 ? 0xFFFFFFFFu : 0x00FFFFFFu;
-            const uint32_t* a = reinterpret_cast<const uint32_t*>(row0);
-            const uint32_t* b = reinterpret_cast<const uint32_t*>(row1);
-            uint32_t* o = reinterpret_cast<uint32_t*>(out);
             for (UINT x = 0; x < dest.width; ++x) {
                 uint32_t p0, p1, p2, p3;
-                std::memcpy(&p0, a + 2 * x, 4);
-                std::memcpy(&p1, a + 2 * x + 1, 4);
-                std::memcpy(&p2, b + 2 * x, 4);
-                std::memcpy(&p3, b + 2 * x + 1, 4);
+                std::memcpy(&p0, row0 + 8 * size_t(x), 4);
+                std::memcpy(&p1, row0 + 8 * size_t(x) + 4, 4);
+                std::memcpy(&p2, row1 + 8 * size_t(x), 4);
+                std::memcpy(&p3, row1 + 8 * size_t(x) + 4, 4);
                 uint32_t even = (p0 & 0x00FF00FF) + (p1 & 0x00FF00FF) + (p2 & 0x00FF00FF) + (p3 & 0x00FF00FF) +
                                 0x00020002;
                 uint32_t odd = ((p0 >> 8) & 0x00FF00FF) + ((p1 >> 8) & 0x00FF00FF) + ((p2 >> 8) & 0x00FF00FF) +
                                ((p3 >> 8) & 0x00FF00FF) + 0x00020002;
                 uint32_t v = (((even >> 2) & 0x00FF00FF) | (((odd >> 2) & 0x00FF00FF) << 8)) & keep;
-                std::memcpy(o + x, &v, 4);
+                std::memcpy(out + 4 * size_t(x), &v, 4);
             }
             continue;
         }
