@@ -16,7 +16,7 @@ const int DITHER_MATRIX[4][4] = {
     {0, 8, 2, 10},
 };
 
-struct FieldSpec {
+struct FieldPlace {
     int shift, bits;
     bool isSigned;
 };
@@ -26,14 +26,14 @@ struct FieldSpec {
 struct FieldFormat {
     D3DFORMAT format;
     int bytes;
-    FieldSpec fields[4];
+    FieldPlace fields[4];
     bool luminance;
     float absentColour;
 };
 
-constexpr FieldSpec NONE = {0, 0, false};
-constexpr FieldSpec U(int shift, int bits) { return {shift, bits, false}; }
-constexpr FieldSpec S(int shift, int bits) { return {shift, bits, true}; }
+constexpr FieldPlace NONE = {0, 0, false};
+constexpr FieldPlace U(int shift, int bits) { return {shift, bits, false}; }
+constexpr FieldPlace S(int shift, int bits) { return {shift, bits, true}; }
 
 const FieldFormat FIELD_FORMATS[] = {
     {D3DFMT_R8G8B8, 3, {U(16, 8), U(8, 8), U(0, 8), NONE}, false, 0},
@@ -125,15 +125,15 @@ bool PixelAccessor::Init(const PixelView& view) {
         luminance_ = layout.luminance;
         absentColour_ = layout.absentColour;
         for (int c = 0; c < 4; ++c) {
-            const FieldSpec& spec = layout.fields[c];
+            const FieldPlace& place = layout.fields[c];
             Field& field = fields_[c];
             field = Field();
-            if (spec.bits == 0) continue;
-            field.shift = uint8_t(spec.shift);
-            field.bits = uint8_t(spec.bits);
-            field.isSigned = spec.isSigned;
-            field.mask = spec.bits == 32 ? 0xFFFFFFFFu : (1u << spec.bits) - 1;
-            field.maximum = spec.isSigned ? float(1u << (spec.bits - 1)) : float(field.mask);
+            if (place.bits == 0) continue;
+            field.shift = uint8_t(place.shift);
+            field.bits = uint8_t(place.bits);
+            field.isSigned = place.isSigned;
+            field.mask = place.bits == 32 ? 0xFFFFFFFFu : (1u << place.bits) - 1;
+            field.maximum = place.isSigned ? float(1u << (place.bits - 1)) : float(field.mask);
             field.scale = 1.0f / field.maximum;
         }
         return true;
