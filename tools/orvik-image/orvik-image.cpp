@@ -35,7 +35,7 @@ void PrintUsage(FILE* out)
                  "        loader sees it (palette applied, luminance as grey, missing alpha opaque,\n"
                  "        DXT blocks decoded).\n"
                  "convert loads FILE's first picture into a texture of format NAME (A8R8G8B8,\n"
-                 "        R5G6B5, L8, V8U8, YUY2, DXT1 ... DXT5, ...) of its own size or WxH, with\n"
+                 "        R5G6B5, L8, A8L8, DXT1 ... DXT5, ...) of its own size or WxH, with\n"
                  "        the filter NAME (none, point, linear, triangle, box, each optionally with\n"
                  "        +dither, +mirror, +mirroru, +mirrorv; default triangle+dither), computes\n"
                  "        the mip chain with the box filter when --mips is given, and writes OUT.dds.\n"
