@@ -2,8 +2,10 @@
 // destroyed explicitly: the shutdown sequence releases what they hold.
 #include "data/DataPackage.h"
 #include "data/ExtractedFileList.h"
+#include "data/LogChannel.h"
 #include "data/SharedState.h"
 #include "data/TriangleStore.h"
+#include "display2d/Surface2D.h"
 #include "input/InputDevices.h"
 #include "input/InputLog.h"
 #include "music/MusicLoader.h"
@@ -38,3 +40,9 @@ std::FILE* pathFile = nullptr;
 
 std::FILE* inputLogStream = nullptr;
 int32_t inputDebugLevel = 0;
+
+LogChannel displayLog;
+LogChannel inputLog;
+LogChannel widgetLog;
+
+IDirectDraw7* surfaceDirectDraw = nullptr;

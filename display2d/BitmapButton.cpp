@@ -1,0 +1,38 @@
+#include "display2d/BitmapButton.h"
+
+#include "data/LogChannel.h"
+
+BitmapButton::BitmapButton(const char* fileName, int32_t newLeft, int32_t newTop, int32_t newRight,
+                           int32_t newBottom, int32_t newValueA, int32_t newValueB, int32_t newValueC)
+    : valueA(0), valueB(0), left(0), top(0), right(0), bottom(0), valueC(0) {
+    widgetLog.Write(" GUI: Creating a bitmap button\n");
+    Surface2D picture;
+    picture.Init();
+    picture.CreateFromBitmap(fileName);
+    if (newRight == 0 || newBottom == 0) {
+        newRight = newLeft + picture.width;
+        newBottom = newTop + picture.height;
+    }
+    image.Create(newRight - newLeft, newBottom - newTop);
+    image.Blit(picture.surface, image.surface, 0, 0, picture.width, picture.height, 0, 0, newRight - newLeft,
+               newBottom - newTop);
+    picture.Release();
+    left = newLeft;
+    top = newTop;
+    right = newRight;
+    bottom = newBottom;
+    valueA = newValueA;
+    valueB = newValueB;
+    comment.surface = nullptr;
+    valueC = newValueC;
+}
+
+void BitmapButton::LoadComment(const char* fileName) {
+    widgetLog.Write(" GUI: Initializing comment for button\n");
+    comment.CreateFromBitmap(fileName);
+}
+
+void BitmapButton::Release() {
+    image.Release();
+    comment.Release();
+}
