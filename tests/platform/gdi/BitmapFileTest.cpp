@@ -147,7 +147,9 @@ TEST(BitmapFile, RunLengthDataPastThePictureIsDropped) {
 TEST(BitmapFile, DamagedFilesAreRefused) {
     Bytes good = TrueColour(8, 8, Pattern);
     uint32_t error = 0;
-    EXPECT_NE(Decode(good), nullptr);
+    SDL_Surface* decoded = Decode(good);
+    EXPECT_NE(decoded, nullptr);
+    SDL_FreeSurface(decoded);
 
     Bytes truncated(good.begin(), good.end() - 10);
     EXPECT_EQ(Decode(truncated, &error), nullptr);
