@@ -244,7 +244,7 @@ private:
 
 }  // namespace
 
-SDL_Surface* DecodeBitmapFile(const uint8_t* data, size_t size, uint32_t* error) {
+SDL_Surface* DecodeBitmapPixels(const uint8_t* data, size_t size, uint32_t* error) {
     uint32_t ignored;
     if (error == nullptr) error = &ignored;
     if (data == nullptr) {
@@ -254,7 +254,7 @@ SDL_Surface* DecodeBitmapFile(const uint8_t* data, size_t size, uint32_t* error)
     return Decoder(data, size).Run(error);
 }
 
-SDL_Surface* ReadBitmapFile(const char* path, uint32_t* error) {
+SDL_Surface* ReadBitmapPixels(const char* path, uint32_t* error) {
     uint32_t ignored;
     if (error == nullptr) error = &ignored;
     std::FILE* file = std::fopen(path, "rb");
@@ -277,5 +277,5 @@ SDL_Surface* ReadBitmapFile(const char* path, uint32_t* error) {
         *error = ERROR_FILE_INVALID;
         return nullptr;
     }
-    return DecodeBitmapFile(data.data(), data.size(), error);
+    return DecodeBitmapPixels(data.data(), data.size(), error);
 }

@@ -11,7 +11,7 @@ HANDLE WINAPI LoadImageA(HINSTANCE, LPCSTR name, UINT type, int width, int heigh
         return nullptr;
     }
     uint32_t error = ERROR_SUCCESS;
-    SDL_Surface* pixels = ReadBitmapFile(NativePathOf(name).c_str(), &error);
+    SDL_Surface* pixels = ReadBitmapPixels(NativePathOf(name).c_str(), &error);
     if (pixels == nullptr) {
         SetLastError(error);
         return nullptr;

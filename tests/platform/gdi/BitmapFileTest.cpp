@@ -16,7 +16,7 @@ uint32_t At(SDL_Surface* s, int x, int y) {
 
 SDL_Surface* Decode(const Bytes& file, uint32_t* error = nullptr) {
     uint32_t ignored;
-    return DecodeBitmapFile(file.data(), file.size(), error ? error : &ignored);
+    return DecodeBitmapPixels(file.data(), file.size(), error ? error : &ignored);
 }
 
 const std::vector<uint32_t> kColours = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF, 0x808080,
