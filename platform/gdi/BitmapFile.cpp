@@ -81,7 +81,9 @@ public:
             *error = ERROR_NOT_ENOUGH_MEMORY;
             return nullptr;
         }
-        SDL_FillRect(surface_, nullptr, 0);
+        // Pixels that run-length data skips take palette entry 0.
+        bool runLength = header_.compression == BI_RLE8 || header_.compression == BI_RLE4;
+        SDL_FillRect(surface_, nullptr, runLength && !palette_.empty() ? palette_[0] : 0);
         bool ok = false;
         const uint8_t* pixels = data_ + pixelOffset;
         size_t available = size_ - pixelOffset;
@@ -194,7 +196,7 @@ private:
     }
 
     // Run-length data, bottom row first. Pixels that fall outside the picture
-    // are dropped; data that ends early leaves the rest black.
+    // are dropped; data that ends early leaves the rest as palette entry 0.
     bool ReadRunLength(const uint8_t* p, size_t available, bool fourBit) {
         size_t at = 0;
         int x = 0, y = 0;

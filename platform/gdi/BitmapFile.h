@@ -10,7 +10,7 @@
 
 // The picture as a new 32-bit XRGB surface, top row first, or null (with
 // *error set to a Win32 error code) where the data is not a bitmap file this
-// reader takes. Pixels that run-length data skips are black.
+// reader takes. Pixels that run-length data skips take palette entry 0.
 SDL_Surface* DecodeBitmapPixels(const uint8_t* data, size_t size, uint32_t* error);
 
 // Reads the file at a path of this system (not a Windows name) and decodes it.
