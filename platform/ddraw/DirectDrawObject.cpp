@@ -128,7 +128,6 @@ HRESULT DirectDrawObject::RestoreDisplayMode() {
     modeSet_ = false;
     if (SDL_Window* shown = PlatformWindowSdl(window_)) {
         SDL_SetWindowFullscreen(shown, 0);
-        SDL_HideWindow(shown);
     }
     return DD_OK;
 }

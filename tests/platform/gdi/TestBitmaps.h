@@ -78,22 +78,6 @@ inline Bytes Palette(const std::vector<uint32_t>& colours) {
     return b;
 }
 
-// Uncompressed 1, 4 or 8-bit file of palette indices, bottom row first.
-inline Bytes Indexed(int width, int height, int bitCount, const std::vector<uint32_t>& colours,
-                     const std::function<int(int, int)>& index) {
-    Bytes pixels;
-    int stride = ((width * bitCount + 31) / 32) * 4;
-    for (int y = height - 1; y >= 0; --y) {
-        Bytes row(size_t(stride), 0);
-        for (int x = 0; x < width; ++x) {
-            int bit = x * bitCount;
-            row[size_t(bit / 8)] |= uint8_t(index(x, y) << (8 - bitCount - bit % 8));
-        }
-        pixels.insert(pixels.end(), row.begin(), row.end());
-    }
-    return FileOf(width, height, bitCount, 0, Palette(colours), pixels, uint32_t(colours.size()));
-}
-
 inline bool Save(const std::string& path, const Bytes& bytes) {
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (file == nullptr) return false;
