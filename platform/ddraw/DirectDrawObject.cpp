@@ -110,10 +110,23 @@ HRESULT DirectDrawObject::SetDisplayMode(DWORD width, DWORD height, DWORD bitsPe
     if (DisplayFormatForBits(bitsPerPixel) == SDL_PIXELFORMAT_UNKNOWN) return DDERR_INVALIDMODE;
     if (!Exclusive()) return DDERR_NOEXCLUSIVEMODE;
     Uint32 sdlFlags = SDL_WINDOW_SHOWN;
-    if (!PlatformGetSettings().windowed) sdlFlags |= SDL_WINDOW_FULLSCREEN;
-    SDL_Window* shown = PlatformWindowRecreate(window_, sdlFlags, int(width), int(height));
-    // A full-screen mode the video driver cannot set falls back to a window of the size.
-    if (shown == nullptr && (sdlFlags & SDL_WINDOW_FULLSCREEN))
+    int windowWidth = int(width), windowHeight = int(height);
+    if (!PlatformGetSettings().windowed) {
+        // The display's own mode of this size where it has one; else the
+        // desktop, with each frame scaled to fit it.
+        SDL_DisplayMode wanted = {0, int(width), int(height), 0, nullptr}, found = {}, desktop = {};
+        if (SDL_GetClosestDisplayMode(0, &wanted, &found) != nullptr && found.w == int(width) &&
+            found.h == int(height)) {
+            sdlFlags |= SDL_WINDOW_FULLSCREEN;
+        } else if (SDL_GetDesktopDisplayMode(0, &desktop) == 0) {
+            sdlFlags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+            windowWidth = desktop.w;
+            windowHeight = desktop.h;
+        }
+    }
+    SDL_Window* shown = PlatformWindowRecreate(window_, sdlFlags, windowWidth, windowHeight);
+    // Where full screen cannot be had, a window of the mode's size.
+    if (shown == nullptr && sdlFlags != SDL_WINDOW_SHOWN)
         shown = PlatformWindowRecreate(window_, SDL_WINDOW_SHOWN, int(width), int(height));
     if (shown == nullptr) return DDERR_INVALIDMODE;
     modeSet_ = true;

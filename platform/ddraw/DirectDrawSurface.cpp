@@ -299,7 +299,19 @@ void DirectDrawSurface::Present() {
     SDL_Surface* screen = SDL_GetWindowSurface(window);
     if (screen == nullptr) return;
     SDL_SetSurfaceBlendMode(pixels_, SDL_BLENDMODE_NONE);
-    if (screen->w == pixels_->w && screen->h == pixels_->h) SDL_BlitSurface(pixels_, nullptr, screen, nullptr);
-    else SDL_BlitScaled(pixels_, nullptr, screen, nullptr);
+    if (screen->w == pixels_->w && screen->h == pixels_->h) {
+        SDL_BlitSurface(pixels_, nullptr, screen, nullptr);
+    } else {
+        // Scaled to fit, keeping its shape, on black.
+        SDL_Rect fit = {0, 0, screen->w, screen->h};
+        if (int64_t(screen->w) * pixels_->h > int64_t(screen->h) * pixels_->w)
+            fit.w = int(int64_t(screen->h) * pixels_->w / pixels_->h);
+        else
+            fit.h = int(int64_t(screen->w) * pixels_->h / pixels_->w);
+        fit.x = (screen->w - fit.w) / 2;
+        fit.y = (screen->h - fit.h) / 2;
+        SDL_FillRect(screen, nullptr, SDL_MapRGB(screen->format, 0, 0, 0));
+        SDL_BlitScaled(pixels_, nullptr, screen, &fit);
+    }
     SDL_UpdateWindowSurface(window);
 }

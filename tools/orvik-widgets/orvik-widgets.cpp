@@ -96,7 +96,7 @@ void Place(Surface2D& screen, const Surface2D& picture, int x, int y, COLORREF o
                     y + picture.height + 1, x - 2, y + picture.height + 1, outline);
 }
 
-void DrawFrame(Display2D& display, Surface2D& screen, Surface2D& panel, Widgets& w) {
+void DrawFrame(HWND window, Display2D& display, Surface2D& screen, Surface2D& panel, Widgets& w) {
     ClearSurface(screen.surface);
     // The panel was filled and written on once; it is copied stretched to the whole screen.
     screen.Blit(panel.surface, screen.surface, 0, 0, panel.width, panel.height, 0, 0, display.width,
@@ -135,9 +135,15 @@ void DrawFrame(Display2D& display, Surface2D& screen, Surface2D& panel, Widgets&
                 334 + 2 * arrow.height);
     arrow.BlitKeyed(arrow.surface, screen.surface, 0, 0, arrow.width, arrow.height, 350, 334,
                     350 + 2 * arrow.width, 334 + 2 * arrow.height, key);
-    // Near the edges the back buffer's clipper cuts the cursor to the screen.
-    arrow.BlitKeyed(arrow.surface, screen.surface, 0, 0, arrow.width, arrow.height, mouse.x, mouse.y,
-                    mouse.x + arrow.width, mouse.y + arrow.height, key);
+    // The window may be larger than the display (the desktop, scaled): the
+    // mouse comes in window pixels. Near the edges the back buffer's clipper
+    // cuts the cursor to the screen.
+    RECT client = {0, 0, display.width, display.height};
+    GetClientRect(window, &client);
+    int x = client.right > 0 ? int(int64_t(mouse.x) * display.width / client.right) : mouse.x;
+    int y = client.bottom > 0 ? int(int64_t(mouse.y) * display.height / client.bottom) : mouse.y;
+    arrow.BlitKeyed(arrow.surface, screen.surface, 0, 0, arrow.width, arrow.height, x, y, x + arrow.width,
+                    y + arrow.height, key);
 
     DrawQuadOutline(screen.surface, 4, 4, display.width - 5, 4, display.width - 5, display.height - 5, 4,
                     display.height - 5, RGB(120, 160, 255));
@@ -222,7 +228,7 @@ int main(int argc, char** argv) {
             DispatchMessageA(&message);
         }
         if (!running) break;
-        DrawFrame(display, screen, panel, widgets);
+        DrawFrame(window, display, screen, panel, widgets);
         if (once) break;
         Sleep(16);
     }
