@@ -1,11 +1,11 @@
 #include "display2d/BitmapButton.h"
 
-#include "data/LogChannel.h"
+#include "display2d/WidgetLog.h"
 
 BitmapButton::BitmapButton(const char* fileName, int32_t newLeft, int32_t newTop, int32_t newRight,
                            int32_t newBottom, int32_t newValueA, int32_t newValueB, int32_t newValueC)
     : valueA(0), valueB(0), left(0), top(0), right(0), bottom(0), valueC(0) {
-    widgetLog.Write(" GUI: Creating a bitmap button\n");
+    WidgetLogWrite(" GUI: Creating a bitmap button\n");
     Surface2D picture;
     picture.Init();
     picture.CreateFromBitmap(fileName);
@@ -28,7 +28,7 @@ BitmapButton::BitmapButton(const char* fileName, int32_t newLeft, int32_t newTop
 }
 
 void BitmapButton::LoadComment(const char* fileName) {
-    widgetLog.Write(" GUI: Initializing comment for button\n");
+    WidgetLogWrite(" GUI: Initializing comment for button\n");
     comment.CreateFromBitmap(fileName);
 }
 

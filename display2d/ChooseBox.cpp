@@ -1,6 +1,6 @@
 #include "display2d/ChooseBox.h"
 
-#include "data/LogChannel.h"
+#include "display2d/WidgetLog.h"
 #include "display2d/SurfaceBlock.h"
 #include "display2d/WidgetBitmaps.h"
 
@@ -9,7 +9,7 @@ ChooseBox::ChooseBox(const char* const* names, int32_t nameCount, int32_t newVal
                      int32_t newValueH)
     : valueF(0), valueG(0), valueH(0), items(nullptr), itemCount(0), valueA(0), valueB(0), valueC(0), valueE(0),
       stateA(0), valueD(0), stateB(0), selectedIndex(-1) {
-    widgetLog.Write(" GUI: Initializing choosebox\n");
+    WidgetLogWrite(" GUI: Initializing choosebox\n");
     items = LoadSurfaceBlock(names, nameCount);
     valueA = newValueA;
     valueB = newValueB;

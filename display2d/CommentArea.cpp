@@ -1,11 +1,11 @@
 #include "display2d/CommentArea.h"
 
-#include "data/LogChannel.h"
+#include "display2d/WidgetLog.h"
 
 CommentArea::CommentArea(const char* fileName, int32_t newValueA, int32_t newValueB, int32_t newValueC,
                          int32_t newValueD, int32_t newValueE)
     : valueE(0), valueA(0), valueB(0), valueC(0), valueD(0) {
-    widgetLog.Write(" GUI: Initializing comment area\n");
+    WidgetLogWrite(" GUI: Initializing comment area\n");
     image.CreateFromBitmap(fileName);
     valueA = newValueA;
     valueB = newValueB;

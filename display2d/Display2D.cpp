@@ -3,7 +3,7 @@
 #include <cinttypes>
 #include <cstring>
 
-#include "data/LogChannel.h"
+#include "display2d/DisplayLog.h"
 #include "display2d/Surface2D.h"
 
 namespace {
@@ -28,11 +28,11 @@ Display2D::Display2D()
 }
 
 void Display2D::Create(int32_t newWidth, int32_t newHeight, int32_t newBitsPerPixel, HWND window) {
-    displayLog.Write(" DDRENDER_SYSTEM: Setting up main render class, creating DirectDraw flip stream\n");
-    displayLog.Write(" DDRENDER_SYSTEM: Creating %dx%dx%dbpp device, and handling it on 0x%" PRIxPTR
+    DisplayLogWrite(" DDRENDER_SYSTEM: Setting up main render class, creating DirectDraw flip stream\n");
+    DisplayLogWrite(" DDRENDER_SYSTEM: Creating %dx%dx%dbpp device, and handling it on 0x%" PRIxPTR
                      "h HWND pointer\n",
                      newWidth, newHeight, newBitsPerPixel, reinterpret_cast<uintptr_t>(window));
-    displayLog.Write(" DDRENDER_SYSTEM_INFO: Debug level low -> for better performance on movie pockets\n");
+    DisplayLogWrite(" DDRENDER_SYSTEM_INFO: Debug level low -> for better performance on movie pockets\n");
     // A display set up before is given back rather than lost.
     if (directDraw != nullptr) Release();
     width = newWidth;
@@ -70,13 +70,13 @@ void Display2D::Create(int32_t newWidth, int32_t newHeight, int32_t newBitsPerPi
     if (backBuffer != nullptr && clipper != nullptr) backBuffer->SetClipper(clipper);
     if (directDraw != nullptr) surfaceDirectDraw = directDraw;
 
-    displayLog.Write(" DDRENDER_SYSTEM: Total video memory: %dKb\n", static_cast<int>(driverCaps.dwVidMemTotal >> 10));
-    displayLog.Write(" DDRENDER_SYSTEM: Total free video memory: %dKb\n",
+    DisplayLogWrite(" DDRENDER_SYSTEM: Total video memory: %dKb\n", static_cast<int>(driverCaps.dwVidMemTotal >> 10));
+    DisplayLogWrite(" DDRENDER_SYSTEM: Total free video memory: %dKb\n",
                      static_cast<int>(driverCaps.dwVidMemFree >> 10));
-    displayLog.Write(" DDRENDER_SYSTEM: Hardware capabilites: ");
+    DisplayLogWrite(" DDRENDER_SYSTEM: Hardware capabilites: ");
     for (const CapabilityWord& capability : CAPABILITY_WORDS)
-        if (driverCaps.dwCaps & capability.bit) displayLog.Write("%s", capability.word);
-    displayLog.Write("\n");
+        if (driverCaps.dwCaps & capability.bit) DisplayLogWrite("%s", capability.word);
+    DisplayLogWrite("\n");
 }
 
 void Display2D::Release() {

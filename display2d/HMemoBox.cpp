@@ -1,12 +1,12 @@
 #include "display2d/HMemoBox.h"
 
-#include "data/LogChannel.h"
+#include "display2d/WidgetLog.h"
 #include "display2d/WidgetBitmaps.h"
 
 HMemoBox::HMemoBox(const char* fileName, int32_t newValueA, int32_t newValueB, int32_t newValueC, int32_t newValueD,
                    int32_t newValueE)
     : valueD(0), valueE(0), valueA(0), valueB(0), valueC(0), stateA(0) {
-    widgetLog.Write(" GUI: Initializing hmemobox\n");
+    WidgetLogWrite(" GUI: Initializing hmemobox\n");
     upArrow.CreateFromBitmap(UP_ARROW_BITMAP);
     downArrow.CreateFromBitmap(DOWN_ARROW_BITMAP);
     content.CreateFromBitmap(fileName);

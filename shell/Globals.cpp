@@ -2,10 +2,11 @@
 // destroyed explicitly: the shutdown sequence releases what they hold.
 #include "data/DataPackage.h"
 #include "data/ExtractedFileList.h"
-#include "data/LogChannel.h"
 #include "data/SharedState.h"
 #include "data/TriangleStore.h"
+#include "display2d/DisplayLog.h"
 #include "display2d/Surface2D.h"
+#include "display2d/WidgetLog.h"
 #include "input/InputDevices.h"
 #include "input/InputLog.h"
 #include "music/MusicLoader.h"
@@ -41,8 +42,9 @@ std::FILE* pathFile = nullptr;
 std::FILE* inputLogStream = nullptr;
 int32_t inputDebugLevel = 0;
 
-LogChannel displayLog;
-LogChannel inputLog;
-LogChannel widgetLog;
+std::FILE* displayLogStream = nullptr;
+int32_t displayDebugLevel = 0;
+std::FILE* widgetLogStream = nullptr;
+int32_t widgetDebugLevel = 0;
 
 IDirectDraw7* surfaceDirectDraw = nullptr;

@@ -9,17 +9,19 @@
 #include <cstdlib>
 #include <string>
 
-#include "data/LogChannel.h"
 #include "display2d/BitmapButton.h"
 #include "display2d/BitmapSet.h"
 #include "display2d/ChooseBox.h"
 #include "display2d/ClearSurface.h"
 #include "display2d/CommentArea.h"
 #include "display2d/Display2D.h"
+#include "display2d/DisplayLog.h"
 #include "display2d/DrawQuadOutline.h"
 #include "display2d/HMemoBox.h"
 #include "display2d/MemoBox.h"
 #include "display2d/MouseCursor.h"
+#include "display2d/WidgetLog.h"
+#include "input/InputLog.h"
 #include "platform/win32/PlatformSettings.h"
 #include "platform/win32/PlatformWindow.h"
 
@@ -190,10 +192,8 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    for (LogChannel* channel : {&displayLog, &inputLog, &widgetLog}) {
-        channel->stream = stdout;
-        channel->debugLevel = 1;
-    }
+    displayLogStream = widgetLogStream = inputLogStream = stdout;
+    displayDebugLevel = widgetDebugLevel = inputDebugLevel = 1;
     Display2D display;
     display.Create(width, height, bits, window);
     if (display.primary == nullptr || display.backBuffer == nullptr) {

@@ -2,29 +2,31 @@
 // while the channel's level is 1.
 #include <string>
 
-#include "data/LogChannel.h"
 #include "display2d/BitmapButton.h"
 #include "display2d/BitmapSet.h"
 #include "display2d/ChooseBox.h"
 #include "display2d/CommentArea.h"
 #include "display2d/Display2D.h"
+#include "display2d/DisplayLog.h"
 #include "display2d/HMemoBox.h"
 #include "display2d/MemoBox.h"
 #include "display2d/MouseCursor.h"
+#include "display2d/WidgetLog.h"
+#include "input/InputLog.h"
 #include "tests/display2d/SurfaceFixture.h"
 
 namespace {
 
-// Points a channel at a fresh temporary file at the given level.
+// Points a channel (its stream and level) at a fresh temporary file at the given level.
 class Capture {
 public:
-    Capture(LogChannel& channel, int32_t level) : channel_(channel), file_(std::tmpfile()) {
-        channel_.stream = file_;
-        channel_.debugLevel = level;
+    Capture(std::FILE*& stream, int32_t& level, int32_t value) : stream_(stream), level_(level), file_(std::tmpfile()) {
+        stream_ = file_;
+        level_ = value;
     }
     ~Capture() {
-        channel_.stream = nullptr;
-        channel_.debugLevel = 0;
+        stream_ = nullptr;
+        level_ = 0;
         std::fclose(file_);
     }
     std::string Text() {
@@ -37,7 +39,8 @@ public:
     }
 
 private:
-    LogChannel& channel_;
+    std::FILE*& stream_;
+    int32_t& level_;
     std::FILE* file_;
 };
 
@@ -58,19 +61,19 @@ HWND MakeWindow() {
 TEST_F(SurfaceTest, WidgetLinesAreWrittenOnlyAtLevelOne) {
     SaveBitmap("picture.bmp", 4, 4);
     for (int32_t level : {0, 2, -1}) {
-        Capture widgets(widgetLog, level);
+        Capture widgets(widgetLogStream, widgetDebugLevel, level);
         HMemoBox box("picture.bmp", 0, 0, 0, 0, 0);
         box.Release();
         EXPECT_EQ(widgets.Text(), "") << level;
     }
     {
-        Capture widgets(widgetLog, 1);
+        Capture widgets(widgetLogStream, widgetDebugLevel, 1);
         HMemoBox box("picture.bmp", 0, 0, 0, 0, 0);
         box.Release();
         EXPECT_EQ(widgets.Text(), " GUI: Initializing hmemobox\n");
     }
-    Capture widgets(widgetLog, 1);
-    Capture input(inputLog, 1);
+    Capture widgets(widgetLogStream, widgetDebugLevel, 1);
+    Capture input(inputLogStream, inputDebugLevel, 1);
     const char* names[] = {"picture.bmp"};
     MouseCursor cursor("picture.bmp", 0, 0);
     BitmapButton button("picture.bmp", 0, 0, 0, 0, 0, 0, 0);
@@ -96,7 +99,7 @@ TEST(Display2DLog, CreateWritesItsLinesWithTheCapabilityWordsInOrder) {
     ASSERT_NE(window, nullptr);
     std::string text;
     {
-        Capture display(displayLog, 1);
+        Capture display(displayLogStream, displayDebugLevel, 1);
         Display2D screen;
         screen.Create(320, 200, 32, window);
         ASSERT_NE(screen.primary, nullptr);
@@ -127,7 +130,7 @@ TEST(Display2DLog, CreateWritesItsLinesWithTheCapabilityWordsInOrder) {
     EXPECT_EQ(text, expected);
 
     // Released, the display can be set up again; with the channel at 0 nothing is written.
-    Capture quiet(displayLog, 0);
+    Capture quiet(displayLogStream, displayDebugLevel, 0);
     Display2D again;
     again.Create(320, 200, 16, window);
     EXPECT_NE(again.primary, nullptr);
@@ -137,9 +140,11 @@ TEST(Display2DLog, CreateWritesItsLinesWithTheCapabilityWordsInOrder) {
 }
 
 TEST(Display2DLog, ChannelWithoutStreamWritesNothing) {
-    widgetLog.stream = nullptr;
-    widgetLog.debugLevel = 1;
-    EXPECT_FALSE(widgetLog.IsOn());
-    widgetLog.Write(" GUI: %s\n", "nowhere");
-    widgetLog.debugLevel = 0;
+    widgetLogStream = nullptr;
+    widgetDebugLevel = 1;
+    WidgetLogWrite(" GUI: %s\n", "nowhere");
+    displayLogStream = nullptr;
+    displayDebugLevel = 1;
+    DisplayLogWrite(" DDRENDER_SYSTEM: %s\n", "nowhere");
+    widgetDebugLevel = displayDebugLevel = 0;
 }
