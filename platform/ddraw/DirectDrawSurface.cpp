@@ -255,7 +255,9 @@ HRESULT DirectDrawSurface::BltFast(DWORD x, DWORD y, LPDIRECTDRAWSURFACE7 source
         return DDERR_INVALIDPARAMS;
     if (Busy() || from->Busy()) return DDERR_SURFACEBUSY;
     RECT part = sourceRect ? *sourceRect : RECT{0, 0, from->pixels_->w, from->pixels_->h};
-    if (x > DWORD(pixels_->w) || y > DWORD(pixels_->h)) return DDERR_INVALIDRECT;
+    if (x > DWORD(pixels_->w) || y > DWORD(pixels_->h) || Empty(part) ||
+        !Inside(part, from->pixels_->w, from->pixels_->h))
+        return DDERR_INVALIDRECT;
     RECT to = {LONG(x), LONG(y), LONG(x) + (part.right - part.left), LONG(y) + (part.bottom - part.top)};
     KeyRange sourceKey = (trans & DDBLTFAST_SRCCOLORKEY) ? from->sourceKey_ : KeyRange{};
     KeyRange destKey = (trans & DDBLTFAST_DESTCOLORKEY) ? destKey_ : KeyRange{};

@@ -76,17 +76,21 @@ public:
         if (pixelOffset >= size_) return nullptr;
         width_ = int(header_.width);
         height_ = int(height);
+        // No allocation for more picture than the data can hold: rows are
+        // counted in full, run-length codes at most 4096 pixels a byte.
+        size_t available = size_ - pixelOffset;
+        bool runLength = header_.compression == BI_RLE8 || header_.compression == BI_RLE4;
+        if (!runLength && RowStride() * size_t(height_) > available) return nullptr;
+        if (runLength && size_t(width_) * size_t(height_) > available * 4096) return nullptr;
         surface_ = SDL_CreateRGBSurfaceWithFormat(0, width_, height_, 32, SDL_PIXELFORMAT_RGB888);
         if (surface_ == nullptr) {
             *error = ERROR_NOT_ENOUGH_MEMORY;
             return nullptr;
         }
         // Pixels that run-length data skips take palette entry 0.
-        bool runLength = header_.compression == BI_RLE8 || header_.compression == BI_RLE4;
         SDL_FillRect(surface_, nullptr, runLength && !palette_.empty() ? palette_[0] : 0);
         bool ok = false;
         const uint8_t* pixels = data_ + pixelOffset;
-        size_t available = size_ - pixelOffset;
         switch (header_.compression) {
         case BI_RGB:
         case BI_BITFIELDS:
@@ -164,8 +168,10 @@ private:
         line[x] = value;
     }
 
+    size_t RowStride() const { return ((size_t(width_) * header_.bitCount + 31) / 32) * 4; }
+
     bool ReadRows(const uint8_t* pixels, size_t available, bool topDown) {
-        size_t stride = ((size_t(width_) * header_.bitCount + 31) / 32) * 4;
+        size_t stride = RowStride();
         if (stride * size_t(height_) > available) return false;
         Channel red(header_.masks[0]), green(header_.masks[1]), blue(header_.masks[2]);
         for (int y = 0; y < height_; ++y) {

@@ -63,7 +63,12 @@ TEST_F(SurfaceTest, BitmapButtonTakesItsSizeFromTheBitmapOrScalesToTheRectangle)
     BitmapButton missing("missing.bmp", 10, 10, 0, 0, 0, 0, 0);
     EXPECT_EQ(missing.right, 10);
     EXPECT_EQ(missing.image.surface, nullptr);
-    for (BitmapButton* b : {&own, &scaled, &half, &missing}) b->Release();
+    // At the end of the coordinate range the button is cut there, with no overflow.
+    BitmapButton extreme("button.bmp", INT32_MAX - 10, INT32_MIN, 0, 0, 0, 0, 0);
+    EXPECT_EQ(extreme.right, INT32_MAX);
+    EXPECT_EQ(extreme.bottom, INT32_MIN + 32);
+    EXPECT_EQ(extreme.image.width, 10);
+    for (BitmapButton* b : {&own, &scaled, &half, &missing, &extreme}) b->Release();
 }
 
 TEST_F(SurfaceTest, ChooseBoxLoadsItemsInOrderAndArrowsFromGui) {

@@ -243,6 +243,10 @@ TEST(DirectDraw, ClipperCutsBlitsToTheWindow) {
     EXPECT_EQ(PixelAt(dest, 63, 47), 0xFFFFFFu);
     EXPECT_EQ(PixelAt(dest, 64, 47), 0u);
     EXPECT_EQ(PixelAt(dest, 63, 48), 0u);
+    // Even the widest rectangle is cut, not overflowed.
+    RECT widest = {INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX};
+    EXPECT_EQ(dest->Blt(&widest, source, nullptr, DDBLT_WAIT, nullptr), DD_OK);
+    EXPECT_EQ(PixelAt(dest, 0, 0), 0xFFFFFFu);
     EXPECT_EQ(dest->BltFast(0, 0, source, nullptr, 0), DDERR_BLTFASTCANTCLIP);
     IDirectDrawClipper* held = nullptr;
     EXPECT_EQ(dest->GetClipper(&held), DD_OK);
