@@ -148,3 +148,18 @@ TEST(Display2DLog, ChannelWithoutStreamWritesNothing) {
     DisplayLogWrite(" DDRENDER_SYSTEM: %s\n", "nowhere");
     widgetDebugLevel = displayDebugLevel = 0;
 }
+
+TEST(Display2D, WithoutAWindowNoCallReachesAMissingObject) {
+    Display2D screen;
+    screen.Create(320, 200, 32, nullptr);
+    EXPECT_NE(screen.directDraw, nullptr);
+    EXPECT_EQ(screen.primary, nullptr);
+    EXPECT_EQ(screen.backBuffer, nullptr);
+    // Surfaces cannot be made through a display that never got its level.
+    Surface2D picture;
+    picture.Create(8, 8);
+    EXPECT_EQ(picture.surface, nullptr);
+    screen.Release();
+    EXPECT_EQ(surfaceDirectDraw, nullptr);
+    screen.Release();
+}
