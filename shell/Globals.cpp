@@ -4,6 +4,9 @@
 #include "data/ExtractedFileList.h"
 #include "data/SharedState.h"
 #include "data/TriangleStore.h"
+#include "display2d/DisplayLog.h"
+#include "display2d/Surface2D.h"
+#include "display2d/WidgetLog.h"
 #include "input/InputDevices.h"
 #include "input/InputLog.h"
 #include "music/MusicLoader.h"
@@ -38,3 +41,10 @@ std::FILE* pathFile = nullptr;
 
 std::FILE* inputLogStream = nullptr;
 int32_t inputDebugLevel = 0;
+
+std::FILE* displayLogStream = nullptr;
+int32_t displayDebugLevel = 0;
+std::FILE* widgetLogStream = nullptr;
+int32_t widgetDebugLevel = 0;
+
+IDirectDraw7* surfaceDirectDraw = nullptr;
