@@ -59,6 +59,18 @@ void SkipInput(j_decompress_ptr info, long count)
     source->bytes_in_buffer -= (size_t)count;
 }
 
+// One RGB scan line into blue, green, red and a zero byte per pixel. Kept out of the
+// function that calls setjmp, where the compiler keeps every local in memory.
+__attribute__((noinline)) void PackLine(const uint8_t* in, uint8_t* out, uint32_t width)
+{
+    for (uint32_t x = 0; x < width; ++x) {
+        const uint32_t pixel = (uint32_t)in[0] << 16 | (uint32_t)in[1] << 8 | in[2];
+        std::memcpy(out, &pixel, 4);
+        in += 3;
+        out += 4;
+    }
+}
+
 // Everything after the setjmp lives in *state, outside this function's own frame.
 HRESULT DecodeJpeg(JpegState* state, DecodedImage* image, const uint8_t* data, size_t size)
 {
@@ -78,13 +90,23 @@ HRESULT DecodeJpeg(JpegState* state, DecodedImage* image, const uint8_t* data, s
 
     jpeg_read_header(info, TRUE);
     if (!ImageSizeAllowed(info->image_width, info->image_height)) return E_FAIL;
+    // Colour comes out as RGB by default; libjpeg-turbo can write it straight as blue, green,
+    // red and an unused byte (0xFF), which saves a pass over the picture. Without it the
+    // lines are packed here, with the unused byte 0.
+    bool direct = false;
+#ifdef JCS_EXTENSIONS
+    if (info->out_color_space == JCS_RGB) {
+        info->out_color_space = JCS_EXT_BGRX;
+        direct = true;
+    }
+#endif
     jpeg_start_decompress(info);
     const uint32_t width = info->output_width, height = info->output_height;
     const int components = info->output_components;
     if (components == 1) {
         image->format = D3DFMT_L8;
         image->rowPitch = width;
-    } else if (components == 3) {
+    } else if (components == 3 || (direct && components == 4)) {
         image->format = D3DFMT_X8R8G8B8;
         image->rowPitch = width * 4;
     } else {
@@ -94,9 +116,9 @@ HRESULT DecodeJpeg(JpegState* state, DecodedImage* image, const uint8_t* data, s
     uint8_t* buffer = image->AllocatePixels((size_t)image->rowPitch * height);
     if (!buffer) return E_OUTOFMEMORY;
 
-    if (components == 1) {
+    if (components == 1 || direct) {
         while (info->output_scanline < height) {
-            JSAMPROW row = buffer + (size_t)info->output_scanline * width;
+            JSAMPROW row = buffer + (size_t)info->output_scanline * image->rowPitch;
             jpeg_read_scanlines(info, &row, 1);
         }
     } else {
@@ -105,13 +127,7 @@ HRESULT DecodeJpeg(JpegState* state, DecodedImage* image, const uint8_t* data, s
         while (info->output_scanline < height) {
             uint8_t* out = buffer + (size_t)info->output_scanline * width * 4;
             jpeg_read_scanlines(info, line, 1);
-            const uint8_t* in = line[0];
-            for (uint32_t x = 0; x < width; ++x, in += 3, out += 4) {
-                out[0] = in[2];
-                out[1] = in[1];
-                out[2] = in[0];
-                out[3] = 0;
-            }
+            PackLine(line[0], out, width);
         }
     }
     jpeg_finish_decompress(info);

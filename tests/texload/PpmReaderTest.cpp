@@ -52,6 +52,25 @@ TEST(PpmReader, BinarySamplesAreScaledToTheMaximum)
     EXPECT_EQ(Pixel32(image, 0, 0), 0xFF0A141Eu);
 }
 
+TEST(PpmReader, EveryPixelOfAFullRangeBinaryFile)
+{
+    // Widths around the four- and eight-pixel steps of the fast conversion.
+    for (uint32_t width : {1u, 5u, 6u, 9u, 10u, 11u, 37u}) {
+        ByteWriter w;
+        w.Text("P6 " + std::to_string(width) + " 3 255\n");
+        for (uint32_t i = 0; i < width * 3 * 3; ++i) w.U8(i * 37 + 11);
+        DecodedImage image;
+        ASSERT_EQ(Decode(w.bytes, &image), S_OK) << width;
+        const uint8_t* in = w.bytes.data() + w.bytes.size() - width * 9;
+        for (uint32_t y = 0; y < 3; ++y) {
+            for (uint32_t x = 0; x < width; ++x, in += 3) {
+                const uint32_t want = 0xFF000000u | in[0] << 16 | in[1] << 8 | in[2];
+                ASSERT_EQ(Pixel32(image, x, y), want) << width << " " << x << "," << y;
+            }
+        }
+    }
+}
+
 TEST(PpmReader, MaximumAbove255IsOnlyForText)
 {
     DecodedImage image;
