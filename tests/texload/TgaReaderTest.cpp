@@ -153,6 +153,12 @@ TEST(TgaReader, ColourMapsOfEveryEntrySizeFillThePalette)
         EXPECT_TRUE(same(e[0], PaletteEntry{255, 255, 255, 255}));
         EXPECT_TRUE(same(e[5], PaletteEntry{255, 255, 255, 255}));
         EXPECT_EQ(Pixel8(image, 1, 0), 4);
+        // Run-length colour-mapped (type 9): one run of two indices.
+        s.imageType = 9;
+        ASSERT_EQ(Decode(Tga(s, c.map, {0x81, 4}), &image), S_OK) << c.bits;
+        EXPECT_EQ(Pixel8(image, 0, 0), 4);
+        EXPECT_EQ(Pixel8(image, 1, 0), 4);
+        EXPECT_TRUE(same(image.palette->entries[4], c.second)) << c.bits;
     }
     // A true-colour file skips its colour map.
     TgaSpec s;
