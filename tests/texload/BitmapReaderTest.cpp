@@ -6,7 +6,7 @@
 
 namespace {
 
-struct DibSpec {
+struct DibFields {
     int32_t width = 1;
     int32_t height = 1;
     uint32_t bits = 24;
@@ -18,7 +18,7 @@ struct DibSpec {
     uint32_t planes = 1;
 };
 
-std::vector<uint8_t> Dib(const DibSpec& s, const std::vector<uint8_t>& pixels)
+std::vector<uint8_t> Dib(const DibFields& s, const std::vector<uint8_t>& pixels)
 {
     ByteWriter w;
     w.U32(s.headerSize).U32((uint32_t)s.width).U32((uint32_t)s.height).U16(s.planes).U16(s.bits);
@@ -49,7 +49,7 @@ std::vector<uint8_t> Row(const DecodedImage& image, int y)
 
 TEST(BitmapReader, TwentyFourBitBottomUpRowsAreCopiedTopFirst)
 {
-    DibSpec s;
+    DibFields s;
     s.width = 2;
     s.height = 2;
     // Bottom row first; rows padded to 8 bytes.
@@ -67,7 +67,7 @@ TEST(BitmapReader, TwentyFourBitBottomUpRowsAreCopiedTopFirst)
 
 TEST(BitmapReader, TopDownEightBitIsUsedInPlaceWithOpaquePalette)
 {
-    DibSpec s;
+    DibFields s;
     s.width = 3;
     s.height = -2;
     s.bits = 8;
@@ -98,7 +98,7 @@ TEST(BitmapReader, TopDownEightBitIsUsedInPlaceWithOpaquePalette)
 TEST(BitmapReader, OneAndFourBitRowsAreUnpackedHighBitsFirst)
 {
     // 33 pixels of 1 bit take 8 bytes a row; only pixels 0, 8 and 32 are set.
-    DibSpec one;
+    DibFields one;
     one.width = 33;
     one.bits = 1;
     one.colors = {0, 0xFFFFFF};
@@ -109,7 +109,7 @@ TEST(BitmapReader, OneAndFourBitRowsAreUnpackedHighBitsFirst)
     for (int x = 0; x < 33; ++x) EXPECT_EQ(row[x], (x == 0 || x == 8 || x == 32) ? 1 : 0) << x;
 
     // 9 pixels of 4 bits take 8 bytes a row.
-    DibSpec four;
+    DibFields four;
     four.width = 9;
     four.height = 2;
     four.bits = 4;
@@ -125,7 +125,7 @@ TEST(BitmapReader, OneAndFourBitRowsAreUnpackedHighBitsFirst)
 
 TEST(BitmapReader, PixelOffsetFieldIsNotUsed)
 {
-    DibSpec s;
+    DibFields s;
     s.bits = 8;
     s.colorsUsed = 1;
     s.colors = {0x00FF0000};
@@ -159,7 +159,7 @@ TEST(BitmapReader, BitFieldMasksPickTheFormat)
         {8, 0xE0, 0x1C, 0x3, 0, D3DFMT_UNKNOWN},
     };
     for (const Case& c : cases) {
-        DibSpec s;
+        DibFields s;
         s.headerSize = 108;
         s.compression = 3;
         s.bits = c.bits;
@@ -180,7 +180,7 @@ TEST(BitmapReader, BitFieldMasksPickTheFormat)
         }
     }
     // Bit fields need the long header.
-    DibSpec s;
+    DibFields s;
     s.compression = 3;
     s.bits = 32;
     DecodedImage image;
@@ -190,7 +190,7 @@ TEST(BitmapReader, BitFieldMasksPickTheFormat)
 
 TEST(BitmapReader, OtherCompressionsAreNotImplemented)
 {
-    DibSpec s;
+    DibFields s;
     for (uint32_t compression : {4u, 5u, 6u, 0x31545844u}) {
         s.compression = compression;
         const auto dib = Dib(s, {0, 0, 0, 0});
@@ -203,7 +203,7 @@ TEST(BitmapReader, OtherCompressionsAreNotImplemented)
 
 TEST(BitmapReader, EightBitRunLengthWithDeltasAndLiterals)
 {
-    DibSpec s;
+    DibFields s;
     s.width = 6;
     s.height = 3;
     s.bits = 8;
@@ -228,7 +228,7 @@ TEST(BitmapReader, EightBitRunLengthWithDeltasAndLiterals)
 
 TEST(BitmapReader, FourBitRunLengthAlternatesNibbles)
 {
-    DibSpec s;
+    DibFields s;
     s.width = 9;
     s.height = 2;
     s.bits = 4;
@@ -250,7 +250,7 @@ TEST(BitmapReader, FourBitRunLengthAlternatesNibbles)
 
 TEST(BitmapReader, RunLengthThatLeavesThePictureIsRejected)
 {
-    DibSpec s;
+    DibFields s;
     s.width = 4;
     s.height = 2;
     s.bits = 8;
@@ -278,7 +278,7 @@ TEST(BitmapReader, RunLengthThatLeavesThePictureIsRejected)
 
 TEST(BitmapReader, MalformedHeadersAreRejected)
 {
-    DibSpec good;
+    DibFields good;
     good.width = 2;
     good.height = 2;
     good.bits = 8;
@@ -288,13 +288,13 @@ TEST(BitmapReader, MalformedHeadersAreRejected)
     DecodedImage image;
     ASSERT_EQ(Decode(BitmapFile(Dib(good, pixels)), &image), S_OK);
 
-    auto expectRejected = [&](DibSpec s, std::vector<uint8_t> data, const char* what) {
+    auto expectRejected = [&](DibFields s, std::vector<uint8_t> data, const char* what) {
         DecodedImage rejected;
         EXPECT_EQ(Decode(BitmapFile(Dib(s, data)), &rejected), D3DXERR_INVALIDDATA) << what;
         EXPECT_EQ(rejected.pixels, nullptr);
         EXPECT_EQ(rejected.palette, nullptr);
     };
-    DibSpec s = good;
+    DibFields s = good;
     s.planes = 2;
     expectRejected(s, pixels, "planes");
     s = good;
@@ -332,7 +332,7 @@ TEST(BitmapReader, MalformedHeadersAreRejected)
 
 TEST(BitmapReader, BareBitmapIsTriedLast)
 {
-    DibSpec s;
+    DibFields s;
     s.width = 1;
     s.height = 1;
     s.bits = 32;

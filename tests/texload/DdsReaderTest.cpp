@@ -6,7 +6,7 @@
 
 namespace {
 
-struct DdsSpec {
+struct DdsFields {
     uint32_t width = 8;
     uint32_t height = 8;
     uint32_t levels = 1;
@@ -19,7 +19,7 @@ struct DdsSpec {
 };
 
 // A header followed by dataSize bytes counting up from 0.
-std::vector<uint8_t> Dds(const DdsSpec& s, size_t dataSize)
+std::vector<uint8_t> Dds(const DdsFields& s, size_t dataSize)
 {
     ByteWriter w;
     w.Text("DDS ").U32(124).U32(0x1007).U32(s.height).U32(s.width).U32(0).U32(0).U32(s.levels);
@@ -32,16 +32,16 @@ std::vector<uint8_t> Dds(const DdsSpec& s, size_t dataSize)
 
 struct FormatCase {
     const char* name;
-    DdsSpec spec;
+    DdsFields fields;
     D3DFORMAT format;
     uint32_t pitch8;   // pitch of an 8-wide level
     uint32_t size8;    // bytes of an 8 x 8 level
     uint32_t sizes[4]; // bytes of the 8, 4, 2 and 1 levels
 };
 
-DdsSpec Spec(uint32_t flags, uint32_t bits, uint32_t green, uint32_t alpha, uint32_t fourCc = 0)
+DdsFields Fields(uint32_t flags, uint32_t bits, uint32_t green, uint32_t alpha, uint32_t fourCc = 0)
 {
-    DdsSpec s;
+    DdsFields s;
     s.flags = flags;
     s.bits = bits;
     s.greenMask = green;
@@ -53,20 +53,20 @@ DdsSpec Spec(uint32_t flags, uint32_t bits, uint32_t green, uint32_t alpha, uint
 TEST(DdsReader, EveryFormatWithAMipChain)
 {
     const FormatCase cases[] = {
-        {"A8R8G8B8", Spec(0x41, 32, 0xFF00, 0xFF000000), D3DFMT_A8R8G8B8, 32, 256, {256, 64, 16, 4}},
-        {"X8R8G8B8", Spec(0x40, 32, 0xFF00, 0), D3DFMT_X8R8G8B8, 32, 256, {256, 64, 16, 4}},
-        {"R5G6B5", Spec(0x40, 16, 0x7E0, 0), D3DFMT_R5G6B5, 16, 128, {128, 32, 8, 2}},
-        {"X1R5G5B5", Spec(0x40, 16, 0x3E0, 0), D3DFMT_X1R5G5B5, 16, 128, {128, 32, 8, 2}},
-        {"A1R5G5B5", Spec(0x41, 16, 0x3E0, 0x8000), D3DFMT_A1R5G5B5, 16, 128, {128, 32, 8, 2}},
-        {"A4R4G4B4", Spec(0x41, 16, 0xF0, 0xF000), D3DFMT_A4R4G4B4, 16, 128, {128, 32, 8, 2}},
-        {"DXT1", Spec(0x4, 0, 0, 0, D3DFMT_DXT1), D3DFMT_DXT1, 16, 32, {32, 8, 8, 8}},
-        {"DXT2", Spec(0x4, 0, 0, 0, D3DFMT_DXT2), D3DFMT_DXT2, 32, 64, {64, 16, 16, 16}},
-        {"DXT3", Spec(0x4, 0, 0, 0, D3DFMT_DXT3), D3DFMT_DXT3, 32, 64, {64, 16, 16, 16}},
-        {"DXT4", Spec(0x4, 0, 0, 0, D3DFMT_DXT4), D3DFMT_DXT4, 32, 64, {64, 16, 16, 16}},
-        {"DXT5", Spec(0x41, 32, 0, 0, D3DFMT_DXT5), D3DFMT_DXT5, 32, 64, {64, 16, 16, 16}},
+        {"A8R8G8B8", Fields(0x41, 32, 0xFF00, 0xFF000000), D3DFMT_A8R8G8B8, 32, 256, {256, 64, 16, 4}},
+        {"X8R8G8B8", Fields(0x40, 32, 0xFF00, 0), D3DFMT_X8R8G8B8, 32, 256, {256, 64, 16, 4}},
+        {"R5G6B5", Fields(0x40, 16, 0x7E0, 0), D3DFMT_R5G6B5, 16, 128, {128, 32, 8, 2}},
+        {"X1R5G5B5", Fields(0x40, 16, 0x3E0, 0), D3DFMT_X1R5G5B5, 16, 128, {128, 32, 8, 2}},
+        {"A1R5G5B5", Fields(0x41, 16, 0x3E0, 0x8000), D3DFMT_A1R5G5B5, 16, 128, {128, 32, 8, 2}},
+        {"A4R4G4B4", Fields(0x41, 16, 0xF0, 0xF000), D3DFMT_A4R4G4B4, 16, 128, {128, 32, 8, 2}},
+        {"DXT1", Fields(0x4, 0, 0, 0, D3DFMT_DXT1), D3DFMT_DXT1, 16, 32, {32, 8, 8, 8}},
+        {"DXT2", Fields(0x4, 0, 0, 0, D3DFMT_DXT2), D3DFMT_DXT2, 32, 64, {64, 16, 16, 16}},
+        {"DXT3", Fields(0x4, 0, 0, 0, D3DFMT_DXT3), D3DFMT_DXT3, 32, 64, {64, 16, 16, 16}},
+        {"DXT4", Fields(0x4, 0, 0, 0, D3DFMT_DXT4), D3DFMT_DXT4, 32, 64, {64, 16, 16, 16}},
+        {"DXT5", Fields(0x41, 32, 0, 0, D3DFMT_DXT5), D3DFMT_DXT5, 32, 64, {64, 16, 16, 16}},
     };
     for (const FormatCase& c : cases) {
-        DdsSpec s = c.spec;
+        DdsFields s = c.fields;
         s.levels = 4;
         const size_t total = c.sizes[0] + c.sizes[1] + c.sizes[2] + c.sizes[3];
         const auto file = Dds(s, total);
@@ -103,17 +103,17 @@ TEST(DdsReader, EveryFormatWithAMipChain)
 
 TEST(DdsReader, FlagsAreComparedWhole)
 {
-    const auto withFlags = Dds(Spec(0x41 | 0x200, 32, 0xFF00, 0xFF000000), 256);
+    const auto withFlags = Dds(Fields(0x41 | 0x200, 32, 0xFF00, 0xFF000000), 256);
     DecodedImage image;
     EXPECT_EQ(ReadDds(&image, withFlags.data(), withFlags.size()), E_FAIL);
     image.Clear();
-    const auto unknown = Dds(Spec(0x40, 24, 0xFF00, 0), 192);
+    const auto unknown = Dds(Fields(0x40, 24, 0xFF00, 0), 192);
     EXPECT_EQ(ReadDds(&image, unknown.data(), unknown.size()), E_FAIL);
 }
 
 TEST(DdsReader, CubeMapHasSixFacesWithTheirOwnChains)
 {
-    DdsSpec s = Spec(0x40, 32, 0xFF00, 0);
+    DdsFields s = Fields(0x40, 32, 0xFF00, 0);
     s.width = 4;
     s.height = 4;
     s.levels = 3;
@@ -143,7 +143,7 @@ TEST(DdsReader, CubeMapHasSixFacesWithTheirOwnChains)
 
 TEST(DdsReader, LevelsHalveButNeverBelowOne)
 {
-    DdsSpec s = Spec(0x40, 16, 0x7E0, 0);
+    DdsFields s = Fields(0x40, 16, 0x7E0, 0);
     s.width = 4;
     s.height = 1;
     s.levels = 4;
@@ -170,7 +170,7 @@ TEST(DdsReader, MalformedHeadersAreRejected)
         image.Clear();
         return ReadDds(&image, file.data(), file.size()) == E_FAIL;
     };
-    DdsSpec s = Spec(0x40, 32, 0, 0);
+    DdsFields s = Fields(0x40, 32, 0, 0);
     auto file = Dds(s, 256);
     EXPECT_FALSE(rejected(file));
     file.resize(127);

@@ -6,7 +6,7 @@
 
 namespace {
 
-struct TgaSpec {
+struct TgaFields {
     uint32_t imageType = 2;
     uint32_t mapType = 0;
     uint32_t firstIndex = 0;
@@ -19,7 +19,7 @@ struct TgaSpec {
     std::string id;
 };
 
-std::vector<uint8_t> Tga(const TgaSpec& s, const std::vector<uint8_t>& map, const std::vector<uint8_t>& pixels)
+std::vector<uint8_t> Tga(const TgaFields& s, const std::vector<uint8_t>& map, const std::vector<uint8_t>& pixels)
 {
     ByteWriter w;
     w.U8((uint32_t)s.id.size()).U8(s.mapType).U8(s.imageType).U16(s.firstIndex).U16(s.mapLength).U8(s.mapBits);
@@ -51,7 +51,7 @@ TEST(TgaReader, TrueColourDepthsGiveTheirFormats)
         {32, D3DFMT_A8R8G8B8, {1, 2, 3, 4}},
     };
     for (const Case& c : cases) {
-        TgaSpec s;
+        TgaFields s;
         s.bits = c.bits;
         const auto file = Tga(s, {}, c.pixel);
         DecodedImage image;
@@ -80,7 +80,7 @@ TEST(TgaReader, EveryStoredOrderComesOutTopDownLeftToRight)
         {0x10, {6, 5, 4, 3, 2, 1}},  // bottom first, right to left
     };
     for (const Case& c : cases) {
-        TgaSpec s;
+        TgaFields s;
         s.imageType = 3;
         s.bits = 8;
         s.width = 3;
@@ -100,7 +100,7 @@ TEST(TgaReader, EveryStoredOrderComesOutTopDownLeftToRight)
 
 TEST(TgaReader, RunLengthPacketsCarryAcrossRows)
 {
-    TgaSpec s;
+    TgaFields s;
     s.imageType = 10;
     s.bits = 24;
     s.width = 2;
@@ -131,7 +131,7 @@ TEST(TgaReader, ColourMapsOfEveryEntrySizeFillThePalette)
         {32, {1, 2, 3, 4, 5, 6, 7, 8}, {3, 2, 1, 4}, {7, 6, 5, 8}},
     };
     for (const Case& c : cases) {
-        TgaSpec s;
+        TgaFields s;
         s.imageType = 1;
         s.mapType = 1;
         s.firstIndex = 3;
@@ -161,7 +161,7 @@ TEST(TgaReader, ColourMapsOfEveryEntrySizeFillThePalette)
         EXPECT_TRUE(same(image.palette->entries[4], c.second)) << c.bits;
     }
     // A true-colour file skips its colour map.
-    TgaSpec s;
+    TgaFields s;
     s.mapType = 1;
     s.mapLength = 2;
     s.mapBits = 24;
@@ -173,19 +173,19 @@ TEST(TgaReader, ColourMapsOfEveryEntrySizeFillThePalette)
 
 TEST(TgaReader, MalformedFilesAreRejected)
 {
-    TgaSpec grey;
+    TgaFields grey;
     grey.imageType = 3;
     grey.bits = 8;
     grey.width = 2;
     grey.height = 2;
-    auto rejected = [](const TgaSpec& s, const std::vector<uint8_t>& map, const std::vector<uint8_t>& pixels) {
+    auto rejected = [](const TgaFields& s, const std::vector<uint8_t>& map, const std::vector<uint8_t>& pixels) {
         const auto file = Tga(s, map, pixels);
         DecodedImage image;
         return ReadTga(&image, file.data(), file.size()) == E_FAIL;
     };
     EXPECT_FALSE(rejected(grey, {}, {1, 2, 3, 4}));
     EXPECT_TRUE(rejected(grey, {}, {1, 2, 3}));  // raw data short
-    TgaSpec s = grey;
+    TgaFields s = grey;
     s.descriptor = 0;
     EXPECT_TRUE(rejected(s, {}, {1, 2, 3}));  // raw data short, copied order
     s.imageType = 11;
