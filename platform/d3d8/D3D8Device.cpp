@@ -1095,7 +1095,9 @@ HRESULT D3D8Device::SetTexture(DWORD Stage, IDirect3DBaseTexture8* pTexture) {
     D3D8Texture* texture = nullptr;
     if (pTexture != nullptr) {
         texture = dynamic_cast<D3D8Texture*>(pTexture);
-        if (texture == nullptr || texture->Owner() != this) return D3DERR_INVALIDCALL;
+        // System-memory textures are only sources for UpdateTexture.
+        if (texture == nullptr || texture->Owner() != this || texture->Pool() == D3DPOOL_SYSTEMMEM)
+            return D3DERR_INVALIDCALL;
     }
     if (textures_[Stage] == texture) return D3D_OK;
     if (texture != nullptr) texture->Bind();
