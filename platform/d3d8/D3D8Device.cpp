@@ -200,10 +200,10 @@ HRESULT D3D8Device::OpenWindow(D3DPRESENT_PARAMETERS& parameters) {
     decodeDxt_ = forceDxtDecode || !limits_.s3tc;
     BuildDeviceCaps(limits_, caps_);
     parameters_ = parameters;
-    if (!program_.Build()) return D3DERR_NOTAVAILABLE;
     if (!CreateFrameBuffer()) return D3DERR_NOTAVAILABLE;
     InitGlState();
     ResetStates();
+    if (!SelectProgram(CurrentKey(false))) return D3DERR_NOTAVAILABLE;
     return D3D_OK;
 }
 
@@ -261,8 +261,6 @@ void D3D8Device::InitGlState() {
     glGenVertexArrays(1, &scratchVao_);
     glGenBuffers(1, &userVertices_);
     glGenBuffers(1, &userIndices_);
-    glUseProgram(program_.program);
-    glUniform1i(program_.sampler, 0);
     glActiveTexture(GL_TEXTURE0);
     // Values of the attributes a vertex format leaves out.
     glVertexAttrib4f(ATTRIB_DIFFUSE, 1.0f, 1.0f, 1.0f, 1.0f);
@@ -348,7 +346,7 @@ D3D8Device::~D3D8Device() {
         MakeCurrent();
         ReleaseBindings();
         DestroyFrameBuffer();
-        program_.Destroy();
+        for (auto& program : programs_) program->Destroy();
         if (sampler_ != 0) glDeleteSamplers(1, &sampler_);
         if (scratchVao_ != 0) glDeleteVertexArrays(1, &scratchVao_);
         if (userVertices_ != 0) glDeleteBuffers(1, &userVertices_);

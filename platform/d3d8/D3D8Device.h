@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "platform/d3d8/FixedFunctionProgram.h"
@@ -171,6 +172,8 @@ private:
     void ApplyRenderState(D3DRENDERSTATETYPE state, DWORD value);
     void ApplyViewport();
     void ApplySampler();
+    FixedFunctionKey CurrentKey(bool textureBound) const;
+    bool SelectProgram(const FixedFunctionKey& key);
     void UploadTransforms();
     void UploadUniforms();
     HRESULT PrepareDraw(DWORD fvf);
@@ -192,7 +195,9 @@ private:
 
     GLuint frameBuffer_ = 0, colourTexture_ = 0, depthBuffer_ = 0;
     GLuint sampler_ = 0, scratchVao_ = 0, userVertices_ = 0, userIndices_ = 0;
-    FixedFunctionProgram program_;
+    // Programs built so far, one per state that shapes one; the one in use.
+    std::vector<std::unique_ptr<FixedFunctionProgram>> programs_;
+    FixedFunctionProgram* program_ = nullptr;
     D3D8Surface* backBuffer_ = nullptr;
     D3D8Surface* depthSurface_ = nullptr;
 
@@ -222,6 +227,4 @@ private:
     bool transformsDirty_ = true, uniformsDirty_ = true, samplerDirty_ = true;
     GLuint boundGlTexture_ = UINT32_MAX;
     GLuint boundVao_ = UINT32_MAX;
-    int textureBoundUniform_ = -1;
-    DWORD uniformFvf_ = 0xFFFFFFFF;
 };

@@ -76,10 +76,7 @@ bool D3D8Device::ValidFvf(DWORD fvf) const { return DescribeFvf(fvf).valid; }
 HRESULT D3D8Device::SetVertexShader(DWORD Handle) {
     // Only flexible vertex formats: programmable shaders are not offered.
     if (!ValidFvf(Handle)) return D3DERR_INVALIDCALL;
-    if (fvf_ != Handle) {
-        fvf_ = Handle;
-        uniformsDirty_ = true;
-    }
+    fvf_ = Handle;
     return D3D_OK;
 }
 
@@ -142,48 +139,99 @@ void D3D8Device::UploadTransforms() {
     // what turns row vectors times matrices into matrices times column vectors.
     D3DMATRIX worldView = Multiply(world_, view_);
     D3DMATRIX all = Multiply(worldView, projection_);
-    glUniformMatrix4fv(program_.worldViewProj, 1, GL_FALSE, &all._11);
-    glUniformMatrix4fv(program_.worldView, 1, GL_FALSE, &worldView._11);
+    glUniformMatrix4fv(program_->worldViewProj, 1, GL_FALSE, &all._11);
+    glUniformMatrix4fv(program_->worldView, 1, GL_FALSE, &worldView._11);
     transformsDirty_ = false;
-    // Fog's eye distance and the lights' eye-space positions depend on them too.
+    // The lights' eye-space positions and fog's eye distance depend on them too.
     uniformsDirty_ = true;
+}
+
+FixedFunctionKey D3D8Device::CurrentKey(bool textureBound) const {
+    const auto& rs = renderStates_;
+    const auto& ts = stageStates_[0];
+    VertexLayout layout = DescribeFvf(fvf_);
+    FixedFunctionKey key;
+    key.rhw = layout.rhw;
+    key.hasNormal = layout.normal >= 0;
+    key.hasDiffuse = layout.diffuse >= 0;
+    key.hasSpecular = layout.specular >= 0;
+    key.lighting = rs[D3DRS_LIGHTING] != 0 && !layout.rhw;
+    if (key.lighting) {
+        bool vertexColour = rs[D3DRS_COLORVERTEX] != 0;
+        key.diffuseSource = vertexColour ? static_cast<int>(rs[D3DRS_DIFFUSEMATERIALSOURCE]) : 0;
+        key.ambientSource = vertexColour ? static_cast<int>(rs[D3DRS_AMBIENTMATERIALSOURCE]) : 0;
+        key.emissiveSource = vertexColour ? static_cast<int>(rs[D3DRS_EMISSIVEMATERIALSOURCE]) : 0;
+        key.normalizeNormals = rs[D3DRS_NORMALIZENORMALS] != 0;
+        for (DWORD i = 0; i < MAX_LIGHTS && key.lightCount < MAX_SHADER_LIGHTS; ++i)
+            if (lightEnabled_[i]) key.lightType[key.lightCount++] = static_cast<int>(lights_[i].Type);
+    }
+    // Fog: the table (per pixel) mode wins over the vertex mode; with neither,
+    // a vertex's specular alpha is its fog factor.
+    if (rs[D3DRS_FOGENABLE]) {
+        DWORD table = rs[D3DRS_FOGTABLEMODE], vertex = rs[D3DRS_FOGVERTEXMODE];
+        if (table >= D3DFOG_EXP && table <= D3DFOG_LINEAR) {
+            key.fogMode = static_cast<int>(table);
+            // A perspective projection (its _34 not 0) puts the eye distance in w.
+            key.fogUsesW = projection_._34 != 0.0f;
+        } else if (vertex >= D3DFOG_EXP && vertex <= D3DFOG_LINEAR && !layout.rhw) {
+            key.fogMode = 0;
+            key.vertexFogMode = static_cast<int>(vertex);
+            key.rangeFog = rs[D3DRS_RANGEFOGENABLE] != 0;
+        } else if (layout.specular >= 0) {
+            key.fogMode = 0;
+        }
+    }
+    key.textureBound = textureBound;
+    key.colorOp = static_cast<int>(ts[D3DTSS_COLOROP]);
+    key.colorArg1 = static_cast<int>(ts[D3DTSS_COLORARG1]);
+    key.colorArg2 = static_cast<int>(ts[D3DTSS_COLORARG2]);
+    key.alphaOp = static_cast<int>(ts[D3DTSS_ALPHAOP]);
+    key.alphaArg1 = static_cast<int>(ts[D3DTSS_ALPHAARG1]);
+    key.alphaArg2 = static_cast<int>(ts[D3DTSS_ALPHAARG2]);
+    key.specularEnable = rs[D3DRS_SPECULARENABLE] != 0;
+    key.alphaTest = rs[D3DRS_ALPHATESTENABLE] != 0;
+    key.alphaFunc = key.alphaTest ? static_cast<int>(rs[D3DRS_ALPHAFUNC]) : 0;
+    return key;
+}
+
+bool D3D8Device::SelectProgram(const FixedFunctionKey& key) {
+    if (program_ != nullptr && program_->key == key) return true;
+    FixedFunctionProgram* found = nullptr;
+    for (auto& program : programs_)
+        if (program->key == key) found = program.get();
+    if (found == nullptr) {
+        auto program = std::make_unique<FixedFunctionProgram>();
+        if (!program->Build(key)) return false;
+        found = program.get();
+        programs_.push_back(std::move(program));
+    }
+    program_ = found;
+    glUseProgram(program_->program);
+    // Uniform values belong to each program: give the new one everything.
+    transformsDirty_ = uniformsDirty_ = true;
+    return true;
 }
 
 void D3D8Device::UploadUniforms() {
     const auto& rs = renderStates_;
-    const auto& ts = stageStates_[0];
-    VertexLayout layout = DescribeFvf(fvf_);
+    const FixedFunctionKey& key = program_->key;
     float colour[4];
 
-    glUniform1i(program_.rhw, layout.rhw);
-    glUniform2f(program_.pixelOffset, 1.0f / viewport_.Width, 1.0f / viewport_.Height);
-    glUniform4f(program_.rhwViewport, static_cast<float>(viewport_.X), static_cast<float>(viewport_.Y),
+    glUniform2f(program_->pixelOffset, 1.0f / viewport_.Width, 1.0f / viewport_.Height);
+    glUniform4f(program_->rhwViewport, static_cast<float>(viewport_.X), static_cast<float>(viewport_.Y),
                 2.0f / viewport_.Width, 2.0f / viewport_.Height);
-    glUniform1i(program_.hasNormal, layout.normal >= 0);
-    glUniform1i(program_.hasDiffuse, layout.diffuse >= 0);
-    glUniform1i(program_.hasSpecular, layout.specular >= 0);
-
-    bool lighting = rs[D3DRS_LIGHTING] != 0 && !layout.rhw;
-    glUniform1i(program_.lighting, lighting);
-    if (lighting) {
+    if (key.lighting) {
         ColourFloats(rs[D3DRS_AMBIENT], colour);
-        glUniform4fv(program_.ambient, 1, colour);
-        glUniform4fv(program_.matDiffuse, 1, &material_.Diffuse.r);
-        glUniform4fv(program_.matAmbient, 1, &material_.Ambient.r);
-        glUniform4fv(program_.matEmissive, 1, &material_.Emissive.r);
-        bool vertexColour = rs[D3DRS_COLORVERTEX] != 0;
-        glUniform1i(program_.diffuseSource, vertexColour ? static_cast<GLint>(rs[D3DRS_DIFFUSEMATERIALSOURCE]) : 0);
-        glUniform1i(program_.ambientSource, vertexColour ? static_cast<GLint>(rs[D3DRS_AMBIENTMATERIALSOURCE]) : 0);
-        glUniform1i(program_.emissiveSource, vertexColour ? static_cast<GLint>(rs[D3DRS_EMISSIVEMATERIALSOURCE]) : 0);
-        glUniform1i(program_.normalizeNormals, rs[D3DRS_NORMALIZENORMALS] != 0);
-        GLint types[MAX_SHADER_LIGHTS] = {};
+        glUniform4fv(program_->ambient, 1, colour);
+        glUniform4fv(program_->matDiffuse, 1, &material_.Diffuse.r);
+        glUniform4fv(program_->matAmbient, 1, &material_.Ambient.r);
+        glUniform4fv(program_->matEmissive, 1, &material_.Emissive.r);
         float diffuse[MAX_SHADER_LIGHTS][4] = {}, ambient[MAX_SHADER_LIGHTS][4] = {}, position[MAX_SHADER_LIGHTS][4] = {},
               direction[MAX_SHADER_LIGHTS][4] = {}, attenuation[MAX_SHADER_LIGHTS][4] = {}, spot[MAX_SHADER_LIGHTS][4] = {};
         int count = 0;
         for (DWORD i = 0; i < MAX_LIGHTS && count < MAX_SHADER_LIGHTS; ++i) {
             if (!lightEnabled_[i]) continue;
             const D3DLIGHT8& l = lights_[i];
-            types[count] = static_cast<GLint>(l.Type);
             std::memcpy(diffuse[count], &l.Diffuse, sizeof diffuse[count]);
             std::memcpy(ambient[count], &l.Ambient, sizeof ambient[count]);
             // Lights are given in world space; the program lights in eye space.
@@ -208,51 +256,23 @@ void D3D8Device::UploadUniforms() {
             spot[count][2] = l.Falloff;
             ++count;
         }
-        glUniform1i(program_.lightCount, count);
-        glUniform1iv(program_.lightType, MAX_SHADER_LIGHTS, types);
-        glUniform4fv(program_.lightDiffuse, MAX_SHADER_LIGHTS, &diffuse[0][0]);
-        glUniform4fv(program_.lightAmbient, MAX_SHADER_LIGHTS, &ambient[0][0]);
-        glUniform4fv(program_.lightPosition, MAX_SHADER_LIGHTS, &position[0][0]);
-        glUniform4fv(program_.lightDirection, MAX_SHADER_LIGHTS, &direction[0][0]);
-        glUniform4fv(program_.lightAttenuation, MAX_SHADER_LIGHTS, &attenuation[0][0]);
-        glUniform4fv(program_.lightSpot, MAX_SHADER_LIGHTS, &spot[0][0]);
+        glUniform4fv(program_->lightDiffuse, MAX_SHADER_LIGHTS, &diffuse[0][0]);
+        glUniform4fv(program_->lightAmbient, MAX_SHADER_LIGHTS, &ambient[0][0]);
+        glUniform4fv(program_->lightPosition, MAX_SHADER_LIGHTS, &position[0][0]);
+        glUniform4fv(program_->lightDirection, MAX_SHADER_LIGHTS, &direction[0][0]);
+        glUniform4fv(program_->lightAttenuation, MAX_SHADER_LIGHTS, &attenuation[0][0]);
+        glUniform4fv(program_->lightSpot, MAX_SHADER_LIGHTS, &spot[0][0]);
     }
-
-    // Fog: the table (per pixel) mode wins over the vertex mode; with neither,
-    // a vertex's specular alpha is its fog factor.
-    int fogMode = -1, vertexFogMode = 0;
-    if (rs[D3DRS_FOGENABLE]) {
-        DWORD table = rs[D3DRS_FOGTABLEMODE], vertex = rs[D3DRS_FOGVERTEXMODE];
-        if (table >= D3DFOG_EXP && table <= D3DFOG_LINEAR) fogMode = static_cast<int>(table);
-        else if (vertex >= D3DFOG_EXP && vertex <= D3DFOG_LINEAR && !layout.rhw) {
-            fogMode = 0;
-            vertexFogMode = static_cast<int>(vertex);
-        } else if (layout.specular >= 0) {
-            fogMode = 0;
-        }
+    if (key.fogMode >= 0) {
+        float start = BitsFloat(rs[D3DRS_FOGSTART]), end = BitsFloat(rs[D3DRS_FOGEND]);
+        glUniform4f(program_->fogParams, BitsFloat(rs[D3DRS_FOGDENSITY]),
+                    key.fogUsesW ? 1.0f / projection_._34 : 1.0f, end, end != start ? 1.0f / (end - start) : 0.0f);
+        ColourFloats(rs[D3DRS_FOGCOLOR], colour);
+        glUniform3fv(program_->fogColor, 1, colour);
     }
-    glUniform1i(program_.fogMode, fogMode);
-    glUniform1i(program_.vertexFogMode, vertexFogMode);
-    glUniform1i(program_.rangeFog, rs[D3DRS_RANGEFOGENABLE] != 0);
-    // A perspective projection (its _34 not 0) puts the eye distance in w.
-    bool perspective = projection_._34 != 0.0f;
-    glUniform1i(program_.fogUsesW, perspective);
-    float start = BitsFloat(rs[D3DRS_FOGSTART]), end = BitsFloat(rs[D3DRS_FOGEND]);
-    glUniform4f(program_.fogParams, BitsFloat(rs[D3DRS_FOGDENSITY]), perspective ? 1.0f / projection_._34 : 1.0f,
-                end, end != start ? 1.0f / (end - start) : 0.0f);
-    ColourFloats(rs[D3DRS_FOGCOLOR], colour);
-    glUniform3fv(program_.fogColor, 1, colour);
-
-    glUniform1i(program_.colorOp, static_cast<GLint>(ts[D3DTSS_COLOROP]));
-    glUniform2i(program_.colorArgs, static_cast<GLint>(ts[D3DTSS_COLORARG1]), static_cast<GLint>(ts[D3DTSS_COLORARG2]));
-    glUniform1i(program_.alphaOp, static_cast<GLint>(ts[D3DTSS_ALPHAOP]));
-    glUniform2i(program_.alphaArgs, static_cast<GLint>(ts[D3DTSS_ALPHAARG1]), static_cast<GLint>(ts[D3DTSS_ALPHAARG2]));
     ColourFloats(rs[D3DRS_TEXTUREFACTOR], colour);
-    glUniform4fv(program_.textureFactor, 1, colour);
-    glUniform1i(program_.specularEnable, rs[D3DRS_SPECULARENABLE] != 0);
-    glUniform1i(program_.alphaTest, rs[D3DRS_ALPHATESTENABLE] != 0);
-    glUniform1i(program_.alphaFunc, static_cast<GLint>(rs[D3DRS_ALPHAFUNC]));
-    glUniform1f(program_.alphaRef, static_cast<float>(rs[D3DRS_ALPHAREF] & 0xFF));
+    glUniform4fv(program_->textureFactor, 1, colour);
+    glUniform1f(program_->alphaRef, static_cast<float>(rs[D3DRS_ALPHAREF] & 0xFF));
     uniformsDirty_ = false;
 }
 
@@ -284,26 +304,18 @@ void D3D8Device::ApplySampler() {
     samplerDirty_ = false;
 }
 
-HRESULT D3D8Device::PrepareDraw(DWORD fvf) {
+HRESULT D3D8Device::PrepareDraw(DWORD) {
     MakeCurrent();
-    if (uniformFvf_ != fvf) {
-        uniformFvf_ = fvf;
-        uniformsDirty_ = true;
-    }
-    if (transformsDirty_) UploadTransforms();
-    if (uniformsDirty_) UploadUniforms();
-    if (samplerDirty_) ApplySampler();
     D3D8Texture* texture = textures_[0];
     GLuint glTexture = texture != nullptr ? texture->Prepare() : 0;
     if (glTexture != boundGlTexture_) {
         glBindTexture(GL_TEXTURE_2D, glTexture);
         boundGlTexture_ = glTexture;
     }
-    int bound = glTexture != 0 ? 1 : 0;
-    if (bound != textureBoundUniform_) {
-        glUniform1i(program_.textureBound, bound);
-        textureBoundUniform_ = bound;
-    }
+    if (!SelectProgram(CurrentKey(glTexture != 0))) return D3DERR_DRIVERINTERNALERROR;
+    if (transformsDirty_) UploadTransforms();
+    if (uniformsDirty_) UploadUniforms();
+    if (samplerDirty_) ApplySampler();
     return D3D_OK;
 }
 
@@ -347,7 +359,7 @@ HRESULT D3D8Device::DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT StartVert
     // Every vertex read lies inside the buffer.
     if ((static_cast<uint64_t>(StartVertex) + vertices - 1) * streamStride_ + layout.size > stream_->Length())
         return D3DERR_INVALIDCALL;
-    PrepareDraw(fvf_);
+    if (HRESULT failed = PrepareDraw(fvf_); FAILED(failed)) return failed;
     DWORD set = stageStates_[0][D3DTSS_TEXCOORDINDEX] & 0xFFFF;
     GLuint vao = stream_->VertexArrayFor(fvf_, streamStride_, set);
     bool configure = vao == 0;
@@ -388,7 +400,7 @@ HRESULT D3D8Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT mi
         highest = std::max<uint64_t>(highest, index);
     }
     if ((baseVertexIndex_ + highest) * streamStride_ + layout.size > stream_->Length()) return D3DERR_INVALIDCALL;
-    PrepareDraw(fvf_);
+    if (HRESULT failed = PrepareDraw(fvf_); FAILED(failed)) return failed;
     DWORD set = stageStates_[0][D3DTSS_TEXCOORDINDEX] & 0xFFFF;
     GLuint vao = stream_->VertexArrayFor(fvf_, streamStride_, set);
     bool configure = vao == 0;
@@ -414,7 +426,7 @@ HRESULT D3D8Device::DrawPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT Primiti
     SetStreamSource(0, nullptr, 0);
     if (PrimitiveCount == 0) return D3D_OK;
     uint64_t vertices = VerticesFor(PrimitiveType, PrimitiveCount);
-    PrepareDraw(fvf_);
+    if (HRESULT failed = PrepareDraw(fvf_); FAILED(failed)) return failed;
     glBindBuffer(GL_ARRAY_BUFFER, userVertices_);
     glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>((vertices - 1) * VertexStreamZeroStride + layout.size),
                  pVertexStreamZeroData, GL_STREAM_DRAW);
@@ -451,7 +463,7 @@ HRESULT D3D8Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT 
         }
         if (index < MinVertexIndex || index - MinVertexIndex >= NumVertexIndices) return D3DERR_INVALIDCALL;
     }
-    PrepareDraw(fvf_);
+    if (HRESULT failed = PrepareDraw(fvf_); FAILED(failed)) return failed;
     uint64_t vertexBytes = static_cast<uint64_t>(MinVertexIndex + NumVertexIndices - 1) * VertexStreamZeroStride + layout.size;
     glBindBuffer(GL_ARRAY_BUFFER, userVertices_);
     glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertexBytes), pVertexStreamZeroData, GL_STREAM_DRAW);

@@ -1,6 +1,7 @@
 #include "platform/d3d8/FixedFunctionProgram.h"
 
 #include <cstdio>
+#include <string>
 
 namespace {
 
@@ -8,7 +9,7 @@ namespace {
 // turned into GL's: depth -w..w, y flipped so that row 0 of the render target is
 // the top row, and shifted half a pixel so pixel centres sit on whole screen
 // coordinates as Direct3D 8 puts them.
-const char* vertexSource = R"(#version 330 core
+const char* vertexSource = R"(
 layout(location = 0) in vec4 aPosition;
 layout(location = 1) in vec4 aDiffuse;
 layout(location = 2) in vec4 aSpecular;
@@ -17,21 +18,12 @@ layout(location = 4) in vec3 aNormal;
 
 uniform mat4 uWorldViewProj;
 uniform mat4 uWorldView;
-uniform bool uRhw;
 uniform vec2 uPixelOffset;
 uniform vec4 uRhwViewport;
-uniform bool uHasNormal, uHasDiffuse, uHasSpecular;
-uniform bool uLighting;
 uniform vec4 uAmbient, uMatDiffuse, uMatAmbient, uMatEmissive;
-uniform int uDiffuseSource, uAmbientSource, uEmissiveSource;
-uniform bool uNormalizeNormals;
-uniform int uLightCount;
-uniform int uLightType[8];
 uniform vec4 uLightDiffuse[8], uLightAmbient[8], uLightPosition[8], uLightDirection[8];
 uniform vec4 uLightAttenuation[8];
 uniform vec4 uLightSpot[8];
-uniform int uVertexFogMode;
-uniform bool uRangeFog;
 uniform vec4 uFogParams;
 
 out vec4 vDiffuse;
@@ -116,24 +108,16 @@ void main() {
 // Texture stage 0 of Direct3D 8, then specular, fog and alpha test. Table fog
 // takes the eye distance w (1 / gl_FragCoord.w) under a perspective projection,
 // else the depth value.
-const char* fragmentSource = R"(#version 330 core
+const char* fragmentSource = R"(
 in vec4 vDiffuse;
 in vec4 vSpecular;
 in vec2 vTexCoord;
 in float vFog;
 
 uniform sampler2D uTexture;
-uniform bool uTextureBound;
-uniform int uColorOp, uAlphaOp;
-uniform ivec2 uColorArgs, uAlphaArgs;
 uniform vec4 uTextureFactor;
-uniform bool uSpecularEnable;
-uniform int uFogMode;
-uniform bool uFogUsesW;
 uniform vec4 uFogParams;
 uniform vec3 uFogColor;
-uniform bool uAlphaTest;
-uniform int uAlphaFunc;
 uniform float uAlphaRef;
 
 out vec4 fragColour;
@@ -246,11 +230,47 @@ GLuint Compile(GLenum type, const char* source) {
     return shader;
 }
 
+// The state that shapes the program becomes constants, so that the compiler
+// drops every branch this state does not take.
+std::string KeyConstants(const FixedFunctionKey& k) {
+    std::string text = "#version 330 core\n";
+    auto flag = [&](const char* name, int v) { text += std::string("const bool ") + name + (v ? " = true;\n" : " = false;\n"); };
+    auto number = [&](const char* name, int v) { text += std::string("const int ") + name + " = " + std::to_string(v) + ";\n"; };
+    flag("uRhw", k.rhw);
+    flag("uHasNormal", k.hasNormal);
+    flag("uHasDiffuse", k.hasDiffuse);
+    flag("uHasSpecular", k.hasSpecular);
+    flag("uLighting", k.lighting);
+    number("uDiffuseSource", k.diffuseSource);
+    number("uAmbientSource", k.ambientSource);
+    number("uEmissiveSource", k.emissiveSource);
+    flag("uNormalizeNormals", k.normalizeNormals);
+    number("uLightCount", k.lightCount);
+    text += "const int uLightType[8] = int[8](";
+    for (int i = 0; i < 8; ++i) text += std::to_string(k.lightType[i]) + (i < 7 ? ", " : ");\n");
+    number("uVertexFogMode", k.vertexFogMode);
+    flag("uRangeFog", k.rangeFog);
+    flag("uTextureBound", k.textureBound);
+    number("uColorOp", k.colorOp);
+    number("uAlphaOp", k.alphaOp);
+    text += "const ivec2 uColorArgs = ivec2(" + std::to_string(k.colorArg1) + ", " + std::to_string(k.colorArg2) + ");\n";
+    text += "const ivec2 uAlphaArgs = ivec2(" + std::to_string(k.alphaArg1) + ", " + std::to_string(k.alphaArg2) + ");\n";
+    flag("uSpecularEnable", k.specularEnable);
+    number("uFogMode", k.fogMode);
+    flag("uFogUsesW", k.fogUsesW);
+    flag("uAlphaTest", k.alphaTest);
+    number("uAlphaFunc", k.alphaFunc);
+    return text;
+}
+
 }  // namespace
 
-bool FixedFunctionProgram::Build() {
-    GLuint vs = Compile(GL_VERTEX_SHADER, vertexSource);
-    GLuint fs = Compile(GL_FRAGMENT_SHADER, fragmentSource);
+bool FixedFunctionProgram::Build(const FixedFunctionKey& key) {
+    this->key = key;
+    std::string constants = KeyConstants(key);
+    std::string vertexText = constants + vertexSource, fragmentText = constants + fragmentSource;
+    GLuint vs = Compile(GL_VERTEX_SHADER, vertexText.c_str());
+    GLuint fs = Compile(GL_FRAGMENT_SHADER, fragmentText.c_str());
     if (vs == 0 || fs == 0) {
         if (vs) glDeleteShader(vs);
         if (fs) glDeleteShader(fs);
@@ -274,46 +294,25 @@ bool FixedFunctionProgram::Build() {
     auto at = [this](const char* name) { return glGetUniformLocation(program, name); };
     worldViewProj = at("uWorldViewProj");
     worldView = at("uWorldView");
-    rhw = at("uRhw");
     pixelOffset = at("uPixelOffset");
     rhwViewport = at("uRhwViewport");
-    hasNormal = at("uHasNormal");
-    hasDiffuse = at("uHasDiffuse");
-    hasSpecular = at("uHasSpecular");
-    lighting = at("uLighting");
     ambient = at("uAmbient");
     matDiffuse = at("uMatDiffuse");
     matAmbient = at("uMatAmbient");
     matEmissive = at("uMatEmissive");
-    diffuseSource = at("uDiffuseSource");
-    ambientSource = at("uAmbientSource");
-    emissiveSource = at("uEmissiveSource");
-    normalizeNormals = at("uNormalizeNormals");
-    lightCount = at("uLightCount");
-    lightType = at("uLightType");
     lightDiffuse = at("uLightDiffuse");
     lightAmbient = at("uLightAmbient");
     lightPosition = at("uLightPosition");
     lightDirection = at("uLightDirection");
     lightAttenuation = at("uLightAttenuation");
     lightSpot = at("uLightSpot");
-    vertexFogMode = at("uVertexFogMode");
-    fogMode = at("uFogMode");
-    fogUsesW = at("uFogUsesW");
     fogParams = at("uFogParams");
     fogColor = at("uFogColor");
-    rangeFog = at("uRangeFog");
-    colorOp = at("uColorOp");
-    colorArgs = at("uColorArgs");
-    alphaOp = at("uAlphaOp");
-    alphaArgs = at("uAlphaArgs");
-    textureBound = at("uTextureBound");
     textureFactor = at("uTextureFactor");
-    specularEnable = at("uSpecularEnable");
-    alphaTest = at("uAlphaTest");
-    alphaFunc = at("uAlphaFunc");
     alphaRef = at("uAlphaRef");
     sampler = at("uTexture");
+    glUseProgram(program);
+    glUniform1i(sampler, 0);
     return true;
 }
 

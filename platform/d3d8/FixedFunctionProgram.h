@@ -15,22 +15,31 @@ enum FixedFunctionAttribute : GLuint {
 
 constexpr int MAX_SHADER_LIGHTS = 8;
 
+// The state a program is built for; every other input is a uniform.
+struct FixedFunctionKey {
+    int rhw = 0, hasNormal = 0, hasDiffuse = 0, hasSpecular = 0;
+    int lighting = 0, diffuseSource = 0, ambientSource = 0, emissiveSource = 0, normalizeNormals = 0;
+    int lightCount = 0, lightType[MAX_SHADER_LIGHTS] = {};
+    int vertexFogMode = 0, rangeFog = 0;
+    int textureBound = 0, colorOp = 0, colorArg1 = 0, colorArg2 = 0, alphaOp = 0, alphaArg1 = 0, alphaArg2 = 0;
+    int specularEnable = 0, fogMode = -1, fogUsesW = 0, alphaTest = 0, alphaFunc = 0;
+
+    bool operator==(const FixedFunctionKey&) const = default;
+};
+
 class FixedFunctionProgram {
 public:
-    // Compiles and links; false (with the GL log on stderr) on failure.
-    bool Build();
+    // Compiles and links for this state; false (with the GL log on stderr) on failure.
+    bool Build(const FixedFunctionKey& key);
     void Destroy();
 
+    FixedFunctionKey key;
     GLuint program = 0;
     // Uniform locations, filled by Build.
-    GLint worldViewProj = -1, worldView = -1, rhw = -1, pixelOffset = -1, rhwViewport = -1;
-    GLint hasNormal = -1, hasDiffuse = -1, hasSpecular = -1;
-    GLint lighting = -1, ambient = -1, matDiffuse = -1, matAmbient = -1, matEmissive = -1;
-    GLint diffuseSource = -1, ambientSource = -1, emissiveSource = -1, normalizeNormals = -1;
-    GLint lightCount = -1, lightType = -1, lightDiffuse = -1, lightAmbient = -1, lightPosition = -1,
-          lightDirection = -1, lightAttenuation = -1, lightSpot = -1;
-    GLint vertexFogMode = -1, fogMode = -1, fogUsesW = -1, fogParams = -1, fogColor = -1,
-          rangeFog = -1;
-    GLint colorOp = -1, colorArgs = -1, alphaOp = -1, alphaArgs = -1, textureBound = -1, textureFactor = -1;
-    GLint specularEnable = -1, alphaTest = -1, alphaFunc = -1, alphaRef = -1, sampler = -1;
+    GLint worldViewProj = -1, worldView = -1, pixelOffset = -1, rhwViewport = -1;
+    GLint ambient = -1, matDiffuse = -1, matAmbient = -1, matEmissive = -1;
+    GLint lightDiffuse = -1, lightAmbient = -1, lightPosition = -1, lightDirection = -1, lightAttenuation = -1,
+          lightSpot = -1;
+    GLint fogParams = -1, fogColor = -1;
+    GLint textureFactor = -1, alphaRef = -1, sampler = -1;
 };
