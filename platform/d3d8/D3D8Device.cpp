@@ -268,6 +268,7 @@ void D3D8Device::InitGlState() {
     glVertexAttrib4f(ATTRIB_TEXCOORD, 0.0f, 0.0f, 0.0f, 1.0f);
     glVertexAttrib4f(ATTRIB_NORMAL, 0.0f, 0.0f, 0.0f, 0.0f);
     glFrontFace(GL_CCW);
+    glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
     glBindFramebuffer(GL_FRAMEBUFFER, frameBuffer_);
 }
 
@@ -354,6 +355,7 @@ D3D8Device::~D3D8Device() {
         SDL_GL_MakeCurrent(sdlWindow_, nullptr);
         SDL_GL_DeleteContext(context_);
     }
+    if (spareWindow_ != nullptr) SDL_DestroyWindow(spareWindow_);
     direct3D_->Release();
 }
 
@@ -368,8 +370,20 @@ void D3D8Device::ReleaseBindings() {
     indices_ = nullptr;
 }
 
+bool D3D8Device::WindowTakenOver() {
+    if (spareWindow_ != nullptr) return true;
+    SDL_Window* now = PlatformWindowSdl(window_);
+    if (now == nullptr || now == sdlWindow_) return false;
+    RequestGlCoreContext();
+    spareWindow_ = SDL_CreateWindow("", 0, 0, 1, 1, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+    sdlWindow_ = spareWindow_;
+    return true;
+}
+
 void D3D8Device::MakeCurrent() {
-    if (SDL_GL_GetCurrentContext() != context_) SDL_GL_MakeCurrent(sdlWindow_, context_);
+    if (SDL_GL_GetCurrentContext() == context_) return;
+    WindowTakenOver();
+    SDL_GL_MakeCurrent(sdlWindow_, context_);
 }
 
 void D3D8Device::ForgetGlTexture(GLuint texture) {
@@ -478,6 +492,7 @@ HRESULT D3D8Device::Reset(D3DPRESENT_PARAMETERS* pPresentationParameters) {
 
 HRESULT D3D8Device::Present(const RECT* pSourceRect, const RECT* pDestRect, HWND, const RGNDATA*) {
     MakeCurrent();
+    if (WindowTakenOver()) return D3DERR_DEVICELOST;
     int drawableWidth = 0, drawableHeight = 0;
     SDL_GL_GetDrawableSize(sdlWindow_, &drawableWidth, &drawableHeight);
     int bw = static_cast<int>(parameters_.BackBufferWidth), bh = static_cast<int>(parameters_.BackBufferHeight);
@@ -1045,6 +1060,7 @@ void D3D8Device::ApplyRenderState(D3DRENDERSTATETYPE state, DWORD value) {
     case D3DRS_ALPHAFUNC:
     case D3DRS_ALPHAREF:
     case D3DRS_TEXTUREFACTOR:
+    case D3DRS_SHADEMODE:
         uniformsDirty_ = true;
         break;
     default:

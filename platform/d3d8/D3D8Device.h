@@ -179,11 +179,15 @@ private:
     HRESULT PrepareDraw(DWORD fvf);
     void BindVertexLayout(GLuint vao, bool configure, GLuint buffer, DWORD fvf, UINT stride, size_t base);
     bool ValidFvf(DWORD fvf) const;
+    bool WindowTakenOver();
     void ReleaseBindings();
 
     D3D8Object* direct3D_;
     HWND window_;
     SDL_Window* sdlWindow_ = nullptr;
+    // A hidden window the context moves to when another device takes the
+    // window over; the device can still be used and released, not shown.
+    SDL_Window* spareWindow_ = nullptr;
     SDL_GLContext context_ = nullptr;
     D3DPRESENT_PARAMETERS parameters_{};
     D3DDEVICE_CREATION_PARAMETERS creation_{};

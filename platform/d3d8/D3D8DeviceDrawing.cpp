@@ -191,6 +191,7 @@ FixedFunctionKey D3D8Device::CurrentKey(bool textureBound) const {
     key.specularEnable = rs[D3DRS_SPECULARENABLE] != 0;
     key.alphaTest = rs[D3DRS_ALPHATESTENABLE] != 0;
     key.alphaFunc = key.alphaTest ? static_cast<int>(rs[D3DRS_ALPHAFUNC]) : 0;
+    key.flat = rs[D3DRS_SHADEMODE] == D3DSHADE_FLAT;
     return key;
 }
 

@@ -26,8 +26,8 @@ uniform vec4 uLightAttenuation[8];
 uniform vec4 uLightSpot[8];
 uniform vec4 uFogParams;
 
-out vec4 vDiffuse;
-out vec4 vSpecular;
+SHADE out vec4 vDiffuse;
+SHADE out vec4 vSpecular;
 out vec2 vTexCoord;
 out float vFog;
 
@@ -109,8 +109,8 @@ void main() {
 // takes the eye distance w (1 / gl_FragCoord.w) under a perspective projection,
 // else the depth value.
 const char* fragmentSource = R"(
-in vec4 vDiffuse;
-in vec4 vSpecular;
+SHADE in vec4 vDiffuse;
+SHADE in vec4 vSpecular;
 in vec2 vTexCoord;
 in float vFog;
 
@@ -234,6 +234,8 @@ GLuint Compile(GLenum type, const char* source) {
 // drops every branch this state does not take.
 std::string KeyConstants(const FixedFunctionKey& k) {
     std::string text = "#version 330 core\n";
+    // Flat shading takes each triangle's first vertex, as GL is told at start.
+    text += k.flat ? "#define SHADE flat\n" : "#define SHADE\n";
     auto flag = [&](const char* name, int v) { text += std::string("const bool ") + name + (v ? " = true;\n" : " = false;\n"); };
     auto number = [&](const char* name, int v) { text += std::string("const int ") + name + " = " + std::to_string(v) + ";\n"; };
     flag("uRhw", k.rhw);

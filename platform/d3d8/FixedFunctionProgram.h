@@ -23,6 +23,7 @@ struct FixedFunctionKey {
     int vertexFogMode = 0, rangeFog = 0;
     int textureBound = 0, colorOp = 0, colorArg1 = 0, colorArg2 = 0, alphaOp = 0, alphaArg1 = 0, alphaArg2 = 0;
     int specularEnable = 0, fogMode = -1, fogUsesW = 0, alphaTest = 0, alphaFunc = 0;
+    int flat = 0;
 
     bool operator==(const FixedFunctionKey&) const = default;
 };

@@ -391,6 +391,25 @@ TEST_F(DeviceResourceTest, PresentSavesFramesTopRowFirstWhenCaptureIsAsked) {
     EXPECT_EQ(saved, 2);
 }
 
+TEST_F(DeviceResourceTest, ADeviceWhoseWindowWasTakenOverStaysUsable) {
+    IDirect3DTexture8* texture = MakeTexture(1, 1, {0xFF00FF00});
+    IDirect3DDevice8* first = device_;
+    device_ = nullptr;
+    ASSERT_EQ(CreateDevice(16, 16), D3D_OK);
+    // The first device can still draw and be released, but shows nothing more.
+    first->SetTexture(0, texture);
+    EXPECT_EQ(first->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFFFF0000, 1.0f, 0), D3D_OK);
+    EXPECT_EQ(first->Present(nullptr, nullptr, nullptr, nullptr), D3DERR_DEVICELOST);
+    std::vector<unsigned char> rgba;
+    UINT w = 0, h = 0;
+    ASSERT_TRUE(D3D8ReadBackBuffer(first, rgba, w, h));
+    EXPECT_EQ(rgba[0], 255);
+    first->SetTexture(0, nullptr);
+    texture->Release();
+    EXPECT_EQ(first->Release(), 0u);
+    EXPECT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+}
+
 TEST_F(DeviceResourceTest, CreationFailsCleanlyOnBadParameters) {
     D3DPRESENT_PARAMETERS pp{};
     pp.BackBufferWidth = 32;

@@ -120,6 +120,17 @@ TEST_F(DeviceStateTest, OnlyLevelZeroIsSampledUntilAMipFilterIsSet) {
     texture->Release();
 }
 
+TEST_F(DeviceStateTest, FlatShadingTakesTheFirstVertexColour) {
+    ScreenVertex v[3] = {{0, 0, 0.5f, 1, 0xFFFF0000}, {32, 0, 0.5f, 1, 0xFF00FF00}, {0, 32, 0.5f, 1, 0xFF0000FF}};
+    Draw(v, sizeof(ScreenVertex), 3, SCREEN_FVF);
+    D3DCOLOR gouraud = Pixel(ReadBack(), 10, 10);
+    EXPECT_GT(Channel(gouraud, 8), 0);
+    EXPECT_GT(Channel(gouraud, 0), 0);
+    device_->SetRenderState(D3DRS_SHADEMODE, D3DSHADE_FLAT);
+    Draw(v, sizeof(ScreenVertex), 3, SCREEN_FVF);
+    EXPECT_EQ(Pixel(ReadBack(), 10, 10), 0xFFFF0000u);
+}
+
 TEST_F(DeviceStateTest, BlendingAndAlphaTestUseTheVertexAlpha) {
     Quad(0, 0, 32, 32, 0xFFFF0000);
     device_->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
