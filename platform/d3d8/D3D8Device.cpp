@@ -613,8 +613,8 @@ HRESULT D3D8Device::CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Us
     if ((caps_.TextureCaps & D3DPTEXTURECAPS_POW2) && (!IsPowerOfTwo(Width) || !IsPowerOfTwo(Height)))
         return D3DERR_INVALIDCALL;
     if ((caps_.TextureCaps & D3DPTEXTURECAPS_SQUAREONLY) && Width != Height) return D3DERR_INVALIDCALL;
-    DWORD aspect = caps_.MaxTextureAspectRatio;
-    if (aspect != 0 && (Width / Height > aspect || Height / Width > aspect)) return D3DERR_INVALIDCALL;
+    uint64_t aspect = caps_.MaxTextureAspectRatio;
+    if (aspect != 0 && (Width > Height * aspect || Height > Width * aspect)) return D3DERR_INVALIDCALL;
     UINT full = D3D8Texture::FullChain(Width, Height);
     if (!(caps_.TextureCaps & D3DPTEXTURECAPS_MIPMAP)) full = 1;
     if (Levels == 0) Levels = full;

@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <string>
 
+#include <png.h>
+
 #include "platform/d3d8/D3D8Testing.h"
 #include "platform/win32/PlatformSettings.h"
 #include "tests/platform/d3d8/DeviceFixture.h"
@@ -43,6 +45,20 @@ std::vector<FormatCase> Formats() {
         {D3DFMT_DXT4, "DXT4", 16, true, {0xFF, 0x00, 0, 0, 0, 0, 0, 0, 0x00, 0xF8, 0x1F, 0x00, 0, 0, 0, 0}, 0xFF0000},
         {D3DFMT_DXT5, "DXT5", 16, true, {0xFF, 0x00, 0, 0, 0, 0, 0, 0, 0x00, 0xF8, 0x1F, 0x00, 0, 0, 0, 0}, 0xFF0000},
     };
+}
+
+// The first pixel of the top row and of the bottom row of a PNG file, as RGB.
+bool PngCorners(const std::string& path, uint32_t* top, uint32_t* bottom) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
+    image.format = PNG_FORMAT_RGB;
+    std::vector<uint8_t> pixels(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) return false;
+    const uint8_t* last = pixels.data() + (image.height - 1) * image.width * 3;
+    *top = (pixels[0] << 16) | (pixels[1] << 8) | pixels[2];
+    *bottom = (last[0] << 16) | (last[1] << 8) | last[2];
+    return true;
 }
 
 UINT ExpectedPitch(const FormatCase& f, UINT width) {
@@ -340,6 +356,14 @@ TEST_F(DeviceResourceTest, CapabilitiesReportGlLimitsOrTheTestOverride) {
     EXPECT_EQ(device_->CreateTexture(100, 100, 1, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, &texture), D3DERR_INVALIDCALL);
     EXPECT_EQ(device_->CreateTexture(128, 64, 1, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, &texture), D3DERR_INVALIDCALL);
     EXPECT_EQ(device_->CreateTexture(512, 512, 1, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, &texture), D3DERR_INVALIDCALL);
+    limits.squareOnly = false;
+    limits.pow2Only = false;
+    D3D8SetCapsOverride(limits);
+    ReleaseDevice();
+    ASSERT_EQ(CreateDevice(32, 32), D3D_OK);
+    EXPECT_EQ(device_->CreateTexture(128, 64, 1, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, &texture), D3D_OK);
+    texture->Release();
+    EXPECT_EQ(device_->CreateTexture(129, 64, 1, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, &texture), D3DERR_INVALIDCALL);
     ASSERT_EQ(device_->CreateTexture(128, 128, 0, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, &texture), D3D_OK);
     EXPECT_EQ(texture->GetLevelCount(), 8u);
     texture->Release();
@@ -381,13 +405,21 @@ TEST_F(DeviceResourceTest, PresentSavesFramesTopRowFirstWhenCaptureIsAsked) {
     setenv("ORVIK_CAPTURE_DIR", dir.c_str(), 1);
     PlatformReloadSettings();
     device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF102030, 1.0f, 0);
+    D3DRECT topRow{0, 0, 32, 1};
+    device_->Clear(1, &topRow, D3DCLEAR_TARGET, 0xFFFFFFFF, 1.0f, 0);
     EXPECT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
     EXPECT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
     unsetenv("ORVIK_CAPTURE_DIR");
     PlatformReloadSettings();
     int saved = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(dir))
-        saved += entry.path().extension() == ".png" && std::filesystem::file_size(entry.path()) > 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+        ASSERT_EQ(entry.path().extension(), ".png");
+        uint32_t top = 0, bottom = 0;
+        ASSERT_TRUE(PngCorners(entry.path().string(), &top, &bottom));
+        EXPECT_EQ(top, 0xFFFFFFu);
+        EXPECT_EQ(bottom, 0x102030u);
+        ++saved;
+    }
     EXPECT_EQ(saved, 2);
 }
 
