@@ -2,6 +2,8 @@
 // work in the same process: 40 draws of 4,000 textured triangles each, the
 // viewer's states (linear filtering, exponential fog, z-buffer), into a frame
 // buffer of the same size, each frame finished with glFinish.
+// On llvmpipe, LP_NUM_THREADS=0 draws on the calling thread, so that the CPU
+// times hold the whole work and other load on the machine disturbs them less.
 #include <benchmark/benchmark.h>
 
 #include <SDL.h>

@@ -104,6 +104,15 @@ bool D3D8ReadBackBuffer(IDirect3DDevice8* device, std::vector<unsigned char>& rg
     return true;
 }
 
+unsigned D3D8TakeGlErrors(IDirect3DDevice8* device) {
+    auto* own = dynamic_cast<D3D8Device*>(device);
+    if (own == nullptr) return 0;
+    own->MakeCurrent();
+    unsigned errors = 0;
+    while (glGetError() != GL_NO_ERROR && errors < 1000) ++errors;
+    return errors;
+}
+
 // ---------------------------------------------------------------- creation
 
 D3D8Device::D3D8Device(D3D8Object* direct3D, HWND window, DWORD behaviorFlags)

@@ -28,3 +28,7 @@ bool D3D8ReadBackBuffer(IDirect3DDevice8* device, std::vector<unsigned char>& rg
 // Makes the next devices decode DXT textures themselves instead of handing the
 // blocks to GL, so that both paths can be tested.
 void D3D8ForceDxtDecode(bool force);
+
+// GL errors raised on the device's context since the last call (and clears
+// them), so that tests can tell that every GL call the device made was valid.
+unsigned D3D8TakeGlErrors(IDirect3DDevice8* device);

@@ -67,6 +67,7 @@ HRESULT DeviceFixture::CreateDevice(UINT width, UINT height) {
 
 void DeviceFixture::ReleaseDevice() {
     if (device_ != nullptr) {
+        EXPECT_EQ(D3D8TakeGlErrors(device_), 0u) << "GL errors";
         EXPECT_EQ(device_->Release(), 0u);
     }
     device_ = nullptr;
