@@ -158,6 +158,23 @@ TEST_F(DeviceRenderTest, TexturedQuadWithPointAndLinearFiltering) {
     D3DCOLOR between = Pixel(frame, 32, 16);
     EXPECT_NEAR(Channel(between, 16), 128, 2);
     EXPECT_NEAR(Channel(between, 8), 128, 2);
+    // Wrap addressing by default: the corner blends with the opposite edges.
+    D3DCOLOR corner = Pixel(frame, 0, 0);
+    EXPECT_NEAR(Channel(corner, 16), 128, 2);
+    EXPECT_NEAR(Channel(corner, 0), 128, 2);
+    device_->SetTextureStageState(0, D3DTSS_ADDRESSU, D3DTADDRESS_CLAMP);
+    device_->SetTextureStageState(0, D3DTSS_ADDRESSV, D3DTADDRESS_CLAMP);
+    TexturedScreenQuad(0, 0, 64, 64);
+    EXPECT_EQ(Pixel(ReadBack(), 0, 0), 0xFFFF0000u);
+
+    // Anisotropic filtering magnifies as linear filtering does.
+    device_->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_ANISOTROPIC);
+    device_->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_ANISOTROPIC);
+    device_->SetTextureStageState(0, D3DTSS_MAXANISOTROPY, 4);
+    TexturedScreenQuad(0, 0, 64, 64);
+    centre = Pixel(ReadBack(), 32, 32);
+    EXPECT_NEAR(Channel(centre, 16), 128, 2);
+    EXPECT_NEAR(Channel(centre, 8), 128, 2);
     device_->SetTexture(0, nullptr);
     texture->Release();
 }
