@@ -354,6 +354,9 @@ void D3D8Device::ResetStates() {
 D3D8Device::~D3D8Device() {
     if (context_ != nullptr) {
         MakeCurrent();
+        for (auto& block : stateBlocks_)
+            if (block != nullptr) FreeStateBlock(*block);
+        if (recording_ != nullptr) FreeStateBlock(*recording_);
         ReleaseBindings();
         DestroyFrameBuffer();
         for (auto& program : programs_) program->Destroy();
@@ -841,6 +844,13 @@ HRESULT D3D8Device::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCO
 HRESULT D3D8Device::SetTransform(D3DTRANSFORMSTATETYPE State, const D3DMATRIX* pMatrix) {
     if (pMatrix == nullptr) return D3DERR_INVALIDCALL;
     DWORD s = State;
+    if (recording_ != nullptr) {
+        if (!(s == D3DTS_VIEW || s == D3DTS_PROJECTION || (s >= D3DTS_TEXTURE0 && s <= D3DTS_TEXTURE7) ||
+              (s >= 256 && s < 512)))
+            return D3DERR_INVALIDCALL;
+        recording_->transforms.emplace_back(s, *pMatrix);
+        return D3D_OK;
+    }
     if (s == D3DTS_VIEW) view_ = *pMatrix;
     else if (s == D3DTS_PROJECTION) projection_ = *pMatrix;
     else if (s >= D3DTS_TEXTURE0 && s <= D3DTS_TEXTURE7) textureTransforms_[s - D3DTS_TEXTURE0] = *pMatrix;
@@ -878,6 +888,11 @@ HRESULT D3D8Device::SetViewport(const D3DVIEWPORT8* pViewport) {
     if (v.Width == 0 || v.Height == 0 || v.X + v.Width > parameters_.BackBufferWidth ||
         v.Y + v.Height > parameters_.BackBufferHeight || v.MinZ < 0.0f || v.MaxZ > 1.0f || v.MinZ > v.MaxZ)
         return D3DERR_INVALIDCALL;
+    if (recording_ != nullptr) {
+        recording_->viewportMask = true;
+        recording_->viewport = v;
+        return D3D_OK;
+    }
     viewport_ = v;
     ApplyViewport();
     return D3D_OK;
@@ -900,6 +915,11 @@ void D3D8Device::ApplyViewport() {
 
 HRESULT D3D8Device::SetMaterial(const D3DMATERIAL8* pMaterial) {
     if (pMaterial == nullptr) return D3DERR_INVALIDCALL;
+    if (recording_ != nullptr) {
+        recording_->materialMask = true;
+        recording_->material = *pMaterial;
+        return D3D_OK;
+    }
     material_ = *pMaterial;
     uniformsDirty_ = true;
     return D3D_OK;
@@ -914,6 +934,10 @@ HRESULT D3D8Device::GetMaterial(D3DMATERIAL8* pMaterial) {
 HRESULT D3D8Device::SetLight(DWORD Index, const D3DLIGHT8* pLight) {
     if (pLight == nullptr || Index >= MAX_LIGHTS) return D3DERR_INVALIDCALL;
     if (pLight->Type < D3DLIGHT_POINT || pLight->Type > D3DLIGHT_DIRECTIONAL) return D3DERR_INVALIDCALL;
+    if (recording_ != nullptr) {
+        recording_->lights.push_back({Index, true, *pLight, false, FALSE});
+        return D3D_OK;
+    }
     lights_[Index] = *pLight;
     lightDefined_[Index] = true;
     uniformsDirty_ = true;
@@ -928,6 +952,10 @@ HRESULT D3D8Device::GetLight(DWORD Index, D3DLIGHT8* pLight) {
 
 HRESULT D3D8Device::LightEnable(DWORD Index, BOOL Enable) {
     if (Index >= MAX_LIGHTS) return D3DERR_INVALIDCALL;
+    if (recording_ != nullptr) {
+        recording_->lights.push_back({Index, false, {}, true, Enable});
+        return D3D_OK;
+    }
     if (!lightDefined_[Index]) {
         // Enabling a light never set gives Direct3D's default: a white directional light along +z.
         D3DLIGHT8 light{};
@@ -950,6 +978,11 @@ HRESULT D3D8Device::GetLightEnable(DWORD Index, BOOL* pEnable) {
 
 HRESULT D3D8Device::SetClipPlane(DWORD Index, const float* pPlane) {
     if (pPlane == nullptr || Index >= D3DMAXUSERCLIPPLANES) return D3DERR_INVALIDCALL;
+    if (recording_ != nullptr) {
+        recording_->clipMask[Index] = true;
+        std::copy(pPlane, pPlane + 4, recording_->clipPlanes[Index].begin());
+        return D3D_OK;
+    }
     std::copy(pPlane, pPlane + 4, clipPlanes_[Index].begin());
     return D3D_OK;
 }
@@ -964,6 +997,11 @@ HRESULT D3D8Device::GetClipPlane(DWORD Index, float* pPlane) {
 
 HRESULT D3D8Device::SetRenderState(D3DRENDERSTATETYPE State, DWORD Value) {
     if (State >= RENDER_STATE_COUNT) return D3DERR_INVALIDCALL;
+    if (recording_ != nullptr) {
+        recording_->renderMask[State] = true;
+        recording_->render[State] = Value;
+        return D3D_OK;
+    }
     if (renderStates_[State] == Value) return D3D_OK;
     renderStates_[State] = Value;
     MakeCurrent();
@@ -1085,6 +1123,11 @@ HRESULT D3D8Device::GetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE T
 
 HRESULT D3D8Device::SetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD Value) {
     if (Stage >= MAX_TEXTURE_STAGES || Type >= STAGE_STATE_COUNT) return D3DERR_INVALIDCALL;
+    if (recording_ != nullptr) {
+        recording_->stageMask[Stage][Type] = true;
+        recording_->stage[Stage][Type] = Value;
+        return D3D_OK;
+    }
     stageStates_[Stage][Type] = Value;
     if (Stage != 0) return D3D_OK;
     switch (Type) {
@@ -1121,6 +1164,11 @@ HRESULT D3D8Device::SetTexture(DWORD Stage, IDirect3DBaseTexture8* pTexture) {
         // System-memory textures are only sources for UpdateTexture.
         if (texture == nullptr || texture->Owner() != this || texture->Pool() == D3DPOOL_SYSTEMMEM)
             return D3DERR_INVALIDCALL;
+    }
+    if (recording_ != nullptr) {
+        recording_->textureMask[Stage] = true;
+        Hold(recording_->textures[Stage], texture);
+        return D3D_OK;
     }
     if (textures_[Stage] == texture) return D3D_OK;
     if (texture != nullptr) texture->Bind();
@@ -1159,6 +1207,11 @@ HRESULT D3D8Device::GetPaletteEntries(UINT PaletteNumber, PALETTEENTRY* pEntries
 
 HRESULT D3D8Device::SetCurrentTexturePalette(UINT PaletteNumber) {
     if (PaletteNumber >= palettes_.size()) return D3DERR_INVALIDCALL;
+    if (recording_ != nullptr) {
+        recording_->paletteMask = true;
+        recording_->palette = PaletteNumber;
+        return D3D_OK;
+    }
     currentPalette_ = PaletteNumber;
     return D3D_OK;
 }
@@ -1169,14 +1222,8 @@ HRESULT D3D8Device::GetCurrentTexturePalette(UINT* PaletteNumber) {
     return D3D_OK;
 }
 
-// ---------------------------------------------------------------- state blocks, shaders, patches: not offered
+// ---------------------------------------------------------------- clip status; shaders and patches: not offered
 
-HRESULT D3D8Device::BeginStateBlock() { return D3DERR_NOTAVAILABLE; }
-HRESULT D3D8Device::EndStateBlock(DWORD*) { return D3DERR_NOTAVAILABLE; }
-HRESULT D3D8Device::ApplyStateBlock(DWORD) { return D3DERR_NOTAVAILABLE; }
-HRESULT D3D8Device::CaptureStateBlock(DWORD) { return D3DERR_NOTAVAILABLE; }
-HRESULT D3D8Device::DeleteStateBlock(DWORD) { return D3DERR_NOTAVAILABLE; }
-HRESULT D3D8Device::CreateStateBlock(D3DSTATEBLOCKTYPE, DWORD*) { return D3DERR_NOTAVAILABLE; }
 
 HRESULT D3D8Device::SetClipStatus(const D3DCLIPSTATUS8* pClipStatus) {
     if (pClipStatus == nullptr) return D3DERR_INVALIDCALL;

@@ -13,6 +13,7 @@
 #include "platform/d3d8/FixedFunctionProgram.h"
 #include "platform/d3d8/GlHeaders.h"
 #include "platform/d3d8/GlLimits.h"
+#include "platform/d3d8/StateBlock.h"
 #include "platform/d3d8/d3d8.h"
 #include "platform/win32/ComObject.h"
 
@@ -181,6 +182,15 @@ private:
     bool ValidFvf(DWORD fvf) const;
     bool WindowTakenOver();
     void ReleaseBindings();
+    // State blocks.
+    void MaskStateBlock(StateBlock& block, D3DSTATEBLOCKTYPE type);
+    void CaptureInto(StateBlock& block);
+    void ApplyFrom(const StateBlock& block);
+    void FreeStateBlock(StateBlock& block);
+    StateBlock* FindStateBlock(DWORD token) const;
+    static void Hold(D3D8Texture*& slot, D3D8Texture* texture);
+    static void Hold(D3D8VertexBuffer*& slot, D3D8VertexBuffer* buffer);
+    static void Hold(D3D8IndexBuffer*& slot, D3D8IndexBuffer* buffer);
 
     D3D8Object* direct3D_;
     HWND window_;
@@ -227,6 +237,8 @@ private:
     UINT baseVertexIndex_ = 0;
     DWORD fvf_ = 0;
     bool inScene_ = false;
+    std::vector<std::unique_ptr<StateBlock>> stateBlocks_;  // token = index + 1; null once deleted
+    std::unique_ptr<StateBlock> recording_;                 // between BeginStateBlock and EndStateBlock
 
     bool transformsDirty_ = true, uniformsDirty_ = true, samplerDirty_ = true;
     GLuint boundGlTexture_ = UINT32_MAX;

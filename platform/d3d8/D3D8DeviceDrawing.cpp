@@ -76,6 +76,11 @@ bool D3D8Device::ValidFvf(DWORD fvf) const { return DescribeFvf(fvf).valid; }
 HRESULT D3D8Device::SetVertexShader(DWORD Handle) {
     // Only flexible vertex formats: programmable shaders are not offered.
     if (!ValidFvf(Handle)) return D3DERR_INVALIDCALL;
+    if (recording_ != nullptr) {
+        recording_->shaderMask = true;
+        recording_->shader = Handle;
+        return D3D_OK;
+    }
     fvf_ = Handle;
     return D3D_OK;
 }
@@ -93,6 +98,12 @@ HRESULT D3D8Device::SetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer8* p
         buffer = dynamic_cast<D3D8VertexBuffer*>(pStreamData);
         if (buffer == nullptr || buffer->Owner() != this || Stride == 0 || Stride > caps_.MaxStreamStride)
             return D3DERR_INVALIDCALL;
+    }
+    if (recording_ != nullptr) {
+        recording_->streamMask = true;
+        Hold(recording_->stream, buffer);
+        recording_->stride = Stride;
+        return D3D_OK;
     }
     streamStride_ = Stride;
     if (stream_ == buffer) return D3D_OK;
@@ -116,6 +127,12 @@ HRESULT D3D8Device::SetIndices(IDirect3DIndexBuffer8* pIndexData, UINT BaseVerte
     if (pIndexData != nullptr) {
         buffer = dynamic_cast<D3D8IndexBuffer*>(pIndexData);
         if (buffer == nullptr || buffer->Owner() != this) return D3DERR_INVALIDCALL;
+    }
+    if (recording_ != nullptr) {
+        recording_->indicesMask = true;
+        Hold(recording_->indices, buffer);
+        recording_->baseVertexIndex = BaseVertexIndex;
+        return D3D_OK;
     }
     baseVertexIndex_ = BaseVertexIndex;
     if (indices_ == buffer) return D3D_OK;
@@ -424,7 +441,8 @@ HRESULT D3D8Device::DrawPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT Primiti
     VertexLayout layout = DescribeFvf(fvf_);
     if (mode == GL_NONE || !layout.valid) return D3DERR_INVALIDCALL;
     // As in Direct3D, the stream source is unset afterwards.
-    SetStreamSource(0, nullptr, 0);
+    Hold(stream_, nullptr);
+    streamStride_ = 0;
     if (PrimitiveCount == 0) return D3D_OK;
     uint64_t vertices = VerticesFor(PrimitiveType, PrimitiveCount);
     if (HRESULT failed = PrepareDraw(fvf_); FAILED(failed)) return failed;
@@ -446,8 +464,10 @@ HRESULT D3D8Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE PrimitiveType, UINT 
     GLenum mode = PrimitiveMode(PrimitiveType);
     VertexLayout layout = DescribeFvf(fvf_);
     if (mode == GL_NONE || !layout.valid) return D3DERR_INVALIDCALL;
-    SetStreamSource(0, nullptr, 0);
-    SetIndices(nullptr, 0);
+    Hold(stream_, nullptr);
+    streamStride_ = 0;
+    Hold(indices_, nullptr);
+    baseVertexIndex_ = 0;
     if (PrimitiveCount == 0 || NumVertexIndices == 0) return D3D_OK;
     uint64_t count = VerticesFor(PrimitiveType, PrimitiveCount);
     UINT size = IndexDataFormat == D3DFMT_INDEX16 ? 2 : 4;

@@ -209,6 +209,69 @@ TEST_F(DeviceStateTest, ViewportBoundsDrawingAndClearing) {
     EXPECT_EQ(device_->SetViewport(&tooLarge), D3DERR_INVALIDCALL);
 }
 
+TEST_F(DeviceStateTest, StateBlocksRecordCaptureAndApply) {
+    IDirect3DTexture8* texture = MakeTexture(1, 1, {0xFF808080});
+    // Recording changes the block, not the device.
+    ASSERT_EQ(device_->BeginStateBlock(), D3D_OK);
+    EXPECT_EQ(device_->BeginStateBlock(), D3DERR_INVALIDCALL);
+    device_->SetRenderState(D3DRS_FOGENABLE, TRUE);
+    device_->SetTexture(0, texture);
+    DWORD recorded = 0;
+    ASSERT_EQ(device_->EndStateBlock(&recorded), D3D_OK);
+    DWORD value = 1;
+    device_->GetRenderState(D3DRS_FOGENABLE, &value);
+    EXPECT_EQ(value, static_cast<DWORD>(FALSE));
+    IDirect3DBaseTexture8* bound = reinterpret_cast<IDirect3DBaseTexture8*>(1);
+    device_->GetTexture(0, &bound);
+    EXPECT_EQ(bound, nullptr);
+    // The block keeps the texture after the application lets it go.
+    EXPECT_EQ(texture->Release(), 0u);
+    ASSERT_EQ(device_->ApplyStateBlock(recorded), D3D_OK);
+    device_->GetRenderState(D3DRS_FOGENABLE, &value);
+    EXPECT_EQ(value, static_cast<DWORD>(TRUE));
+    device_->GetTexture(0, &bound);
+    ASSERT_NE(bound, nullptr);
+    bound->Release();
+    device_->SetRenderState(D3DRS_FOGENABLE, FALSE);
+    ScreenTexVertex v[3] = {{0, 0, 0.5f, 1, 0, 0}, {64, 0, 0.5f, 1, 1, 0}, {0, 64, 0.5f, 1, 0, 1}};
+    Draw(v, sizeof(ScreenTexVertex), 3, SCREEN_TEX_FVF);
+    EXPECT_EQ(Pixel(ReadBack(), 4, 4), 0xFF808080u);
+    device_->SetTexture(0, nullptr);
+
+    // A pixel block holds the alpha reference but not the cull mode.
+    device_->SetRenderState(D3DRS_ALPHAREF, 10);
+    device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    DWORD pixel = 0, all = 0;
+    ASSERT_EQ(device_->CreateStateBlock(D3DSBT_PIXELSTATE, &pixel), D3D_OK);
+    ASSERT_EQ(device_->CreateStateBlock(D3DSBT_ALL, &all), D3D_OK);
+    device_->SetRenderState(D3DRS_ALPHAREF, 20);
+    device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_CW);
+    D3DMATRIX view{};
+    view._11 = 3.0f;
+    device_->SetTransform(D3DTS_VIEW, &view);
+    ASSERT_EQ(device_->ApplyStateBlock(pixel), D3D_OK);
+    device_->GetRenderState(D3DRS_ALPHAREF, &value);
+    EXPECT_EQ(value, 10u);
+    device_->GetRenderState(D3DRS_CULLMODE, &value);
+    EXPECT_EQ(value, static_cast<DWORD>(D3DCULL_CW));
+    ASSERT_EQ(device_->ApplyStateBlock(all), D3D_OK);
+    device_->GetRenderState(D3DRS_CULLMODE, &value);
+    EXPECT_EQ(value, static_cast<DWORD>(D3DCULL_NONE));
+    device_->GetTransform(D3DTS_VIEW, &view);
+    EXPECT_EQ(view._11, 1.0f);
+    // Capturing refreshes the values the block holds.
+    device_->SetRenderState(D3DRS_ALPHAREF, 30);
+    ASSERT_EQ(device_->CaptureStateBlock(pixel), D3D_OK);
+    device_->SetRenderState(D3DRS_ALPHAREF, 40);
+    device_->ApplyStateBlock(pixel);
+    device_->GetRenderState(D3DRS_ALPHAREF, &value);
+    EXPECT_EQ(value, 30u);
+    EXPECT_EQ(device_->DeleteStateBlock(pixel), D3D_OK);
+    EXPECT_EQ(device_->ApplyStateBlock(pixel), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device_->DeleteStateBlock(0xFFFFFFFF), D3DERR_INVALIDCALL);
+    device_->DeleteStateBlock(recorded);
+}
+
 TEST_F(DeviceStateTest, ResetResizesTheBackBufferAndRestoresDefaultStates) {
     device_->SetRenderState(D3DRS_FOGENABLE, TRUE);
     D3DPRESENT_PARAMETERS pp{};
