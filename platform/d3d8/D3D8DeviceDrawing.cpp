@@ -158,6 +158,7 @@ void D3D8Device::UploadTransforms() {
     D3DMATRIX all = Multiply(worldView, projection_);
     glUniformMatrix4fv(program_->worldViewProj, 1, GL_FALSE, &all._11);
     glUniformMatrix4fv(program_->worldView, 1, GL_FALSE, &worldView._11);
+    glUniformMatrix4fv(program_->textureMatrix, 1, GL_FALSE, &textureTransforms_[0]._11);
     transformsDirty_ = false;
     // The lights' eye-space positions and fog's eye distance depend on them too.
     uniformsDirty_ = true;
@@ -209,6 +210,11 @@ FixedFunctionKey D3D8Device::CurrentKey(bool textureBound) const {
     key.alphaTest = rs[D3DRS_ALPHATESTENABLE] != 0;
     key.alphaFunc = key.alphaTest ? static_cast<int>(rs[D3DRS_ALPHAFUNC]) : 0;
     key.flat = rs[D3DRS_SHADEMODE] == D3DSHADE_FLAT;
+    DWORD set = ts[D3DTSS_TEXCOORDINDEX] & 0xFFFF;
+    if (set < layout.texSets && !layout.rhw && (ts[D3DTSS_TEXTURETRANSFORMFLAGS] & 0xFF) != D3DTTFF_DISABLE) {
+        key.texTransform = static_cast<int>(ts[D3DTSS_TEXTURETRANSFORMFLAGS] & (0xFF | D3DTTFF_PROJECTED));
+        key.texCoordFloats = layout.texFloats[set];
+    }
     return key;
 }
 

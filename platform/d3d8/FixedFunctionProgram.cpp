@@ -18,6 +18,7 @@ layout(location = 4) in vec3 aNormal;
 
 uniform mat4 uWorldViewProj;
 uniform mat4 uWorldView;
+uniform mat4 uTextureMatrix;
 uniform vec2 uPixelOffset;
 uniform vec4 uRhwViewport;
 uniform vec4 uAmbient, uMatDiffuse, uMatAmbient, uMatEmissive;
@@ -99,6 +100,15 @@ void main() {
     vDiffuse = diffuse;
     vSpecular = specular;
     vTexCoord = aTexCoord.xy;
+    if (uTexTransform != 0) {
+        // Components the vertex lacks are 0, except the one after the last given, which is 1.
+        vec4 t = vec4(0.0);
+        for (int i = 0; i < 4; ++i) t[i] = i < uTexCoordFloats ? aTexCoord[i] : (i == uTexCoordFloats ? 1.0 : 0.0);
+        vec4 m = uTextureMatrix * t;
+        int count = uTexTransform & 255;
+        vTexCoord = m.xy;
+        if ((uTexTransform & 256) != 0 && count >= 2) vTexCoord /= m[count - 1];
+    }
 
     float fogDistance = uRangeFog ? length(eye) : eye.z;
     vFog = uVertexFogMode != 0 ? clamp(FogFactor(uVertexFogMode, fogDistance), 0.0, 1.0) : specular.a;
@@ -262,6 +272,8 @@ std::string KeyConstants(const FixedFunctionKey& k) {
     flag("uFogUsesW", k.fogUsesW);
     flag("uAlphaTest", k.alphaTest);
     number("uAlphaFunc", k.alphaFunc);
+    number("uTexTransform", k.texTransform);
+    number("uTexCoordFloats", k.texCoordFloats);
     return text;
 }
 
@@ -296,6 +308,7 @@ bool FixedFunctionProgram::Build(const FixedFunctionKey& key) {
     auto at = [this](const char* name) { return glGetUniformLocation(program, name); };
     worldViewProj = at("uWorldViewProj");
     worldView = at("uWorldView");
+    textureMatrix = at("uTextureMatrix");
     pixelOffset = at("uPixelOffset");
     rhwViewport = at("uRhwViewport");
     ambient = at("uAmbient");

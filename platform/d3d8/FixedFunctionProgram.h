@@ -24,6 +24,8 @@ struct FixedFunctionKey {
     int textureBound = 0, colorOp = 0, colorArg1 = 0, colorArg2 = 0, alphaOp = 0, alphaArg1 = 0, alphaArg2 = 0;
     int specularEnable = 0, fogMode = -1, fogUsesW = 0, alphaTest = 0, alphaFunc = 0;
     int flat = 0;
+    int texTransform = 0;    // D3DTSS_TEXTURETRANSFORMFLAGS of stage 0 (count, projected bit)
+    int texCoordFloats = 2;  // components the vertex gives for stage 0's set
 
     bool operator==(const FixedFunctionKey&) const = default;
 };
@@ -37,7 +39,7 @@ public:
     FixedFunctionKey key;
     GLuint program = 0;
     // Uniform locations, filled by Build.
-    GLint worldViewProj = -1, worldView = -1, pixelOffset = -1, rhwViewport = -1;
+    GLint worldViewProj = -1, worldView = -1, pixelOffset = -1, rhwViewport = -1, textureMatrix = -1;
     GLint ambient = -1, matDiffuse = -1, matAmbient = -1, matEmissive = -1;
     GLint lightDiffuse = -1, lightAmbient = -1, lightPosition = -1, lightDirection = -1, lightAttenuation = -1,
           lightSpot = -1;

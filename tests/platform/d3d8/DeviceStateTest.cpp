@@ -131,6 +131,30 @@ TEST_F(DeviceStateTest, FlatShadingTakesTheFirstVertexColour) {
     EXPECT_EQ(Pixel(ReadBack(), 10, 10), 0xFFFF0000u);
 }
 
+TEST_F(DeviceStateTest, TextureTransformMovesTheCoordinates) {
+    D3DMATRIX projection = Perspective();
+    device_->SetTransform(D3DTS_PROJECTION, &projection);
+    IDirect3DTexture8* texture = MakeTexture(2, 2, {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF});
+    device_->SetTexture(0, texture);
+    WorldVertex v[6] = {{-10, 10, 10, 0, 0}, {10, 10, 10, 1, 0},  {-10, -10, 10, 0, 1},
+                        {10, 10, 10, 1, 0},  {10, -10, 10, 1, 1}, {-10, -10, 10, 0, 1}};
+    Draw(v, sizeof(WorldVertex), 6, WORLD_FVF);
+    EXPECT_EQ(Pixel(ReadBack(), 8, 8), 0xFFFF0000u);
+    // Two-component coordinates take the third row as their translation.
+    D3DMATRIX shift{};
+    shift._11 = shift._22 = shift._33 = shift._44 = 1.0f;
+    shift._31 = 0.5f;
+    device_->SetTransform(D3DTS_TEXTURE0, &shift);
+    device_->SetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_COUNT2);
+    Draw(v, sizeof(WorldVertex), 6, WORLD_FVF);
+    EXPECT_EQ(Pixel(ReadBack(), 8, 8), 0xFF00FF00u);
+    device_->SetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE);
+    Draw(v, sizeof(WorldVertex), 6, WORLD_FVF);
+    EXPECT_EQ(Pixel(ReadBack(), 8, 8), 0xFFFF0000u);
+    device_->SetTexture(0, nullptr);
+    texture->Release();
+}
+
 TEST_F(DeviceStateTest, BlendingAndAlphaTestUseTheVertexAlpha) {
     Quad(0, 0, 32, 32, 0xFFFF0000);
     device_->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
