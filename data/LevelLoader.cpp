@@ -131,9 +131,9 @@ int ReadTriangleText(MapTextReader& map, Vertex v[3], int* textureIndex) {
     float* coordinates[6] = {&v[0].u, &v[0].v, &v[1].u, &v[1].v, &v[2].u, &v[2].v};
     int read = 0;
     int result = 1;
-    for (int i = 0; i < 9 && result == 1; ++i) read += result = map.ReadFloat(positions[i]);
-    if (result == 1) read += result = map.ReadInt(textureIndex);
-    for (int i = 0; i < 6 && result == 1; ++i) read += result = map.ReadFloat(coordinates[i]);
+    for (int i = 0; i < 9 && result == 1; ++i) read += (result = map.ReadFloat(positions[i])) == 1;
+    if (result == 1) read += (result = map.ReadInt(textureIndex)) == 1;
+    for (int i = 0; i < 6 && result == 1; ++i) read += (result = map.ReadFloat(coordinates[i])) == 1;
     // Like fscanf: EOF only when the file ended before the first value.
     return result == EOF && read == 0 ? EOF : read;
 }
