@@ -1,6 +1,7 @@
 #include "data/MapTextReader.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 
 namespace {
@@ -45,14 +46,53 @@ bool MapTextReader::Refill() {
 }
 
 void MapTextReader::SkipSpace() {
-    int c;
-    do c = Get();
-    while (IsSpace(c));
-    Unget(c);
+    for (;;) {
+        while (pos_ != end_ && IsSpace(static_cast<unsigned char>(*pos_))) ++pos_;
+        if (pos_ != end_ || !Refill()) return;
+    }
+}
+
+// The common case, "[sign]digits[.digits]" ending well inside the buffer, read
+// straight from it. False, with nothing taken, for anything else.
+bool MapTextReader::ReadPlainDecimal(uint64_t* mantissa, int* fractionDigits, bool* negative, bool allowPoint) {
+    if (end_ - pos_ < PLAIN_LOOKAHEAD) return false;
+    const char* p = pos_;
+    const char* limit = pos_ + PLAIN_LOOKAHEAD - 1;
+    *negative = *p == '-';
+    if (*p == '-' || *p == '+') ++p;
+    uint64_t m = 0;
+    const char* first = p;
+    while (p != limit && IsDigit(*p)) m = m * 10 + static_cast<unsigned>(*p++ - '0');
+    int digits = static_cast<int>(p - first);
+    int fraction = 0;
+    if (allowPoint && *p == '.') {
+        const char* point = ++p;
+        while (p != limit && IsDigit(*p)) m = m * 10 + static_cast<unsigned>(*p++ - '0');
+        fraction = static_cast<int>(p - point);
+    }
+    // The character after must end the number whatever came before it.
+    int next = static_cast<unsigned char>(*p);
+    if (p == limit || digits + fraction == 0 || digits + fraction > 19 || IsDigit(next) || next == '.' ||
+        ToLower(next) == 'e' || ToLower(next) == 'x')
+        return false;
+    *mantissa = m;
+    *fractionDigits = fraction;
+    pos_ = p;
+    return true;
 }
 
 int MapTextReader::ReadInt(int* value) {
     SkipSpace();
+    uint64_t m;
+    int fraction;
+    bool negative;
+    if (ReadPlainDecimal(&m, &fraction, &negative, false)) {
+        // At most 19 digits: within strtol's range except past 2^63.
+        int64_t v = m > uint64_t(INT64_MAX) ? (negative ? INT64_MIN : INT64_MAX)
+                                            : (negative ? -static_cast<int64_t>(m) : static_cast<int64_t>(m));
+        *value = static_cast<int>(static_cast<uint32_t>(v));
+        return 1;
+    }
     int c = Get();
     if (c == EOF) return EOF;
     ScannedNumber& n = number_;
@@ -95,6 +135,18 @@ int MapTextReader::ReadSpecialFloat(int c, float* value) {
 
 int MapTextReader::ReadFloat(float* value) {
     SkipSpace();
+    uint64_t m;
+    int fraction;
+    bool negative;
+    const char* start = pos_;
+    if (ReadPlainDecimal(&m, &fraction, &negative, true)) {
+        if (m == 0) {
+            *value = negative ? -0.0f : 0.0f;
+            return 1;
+        }
+        if (ScannedNumber::FastFloat(m, -fraction, negative, value)) return 1;
+        pos_ = start;  // the full conversion below
+    }
     int c = Get();
     if (c == EOF) return EOF;
     ScannedNumber& n = number_;

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 
 #include "data/ScannedNumber.h"
@@ -13,6 +14,7 @@
 class MapTextReader {
 public:
     static constexpr size_t BUFFER_SIZE = 1 << 16;
+    static constexpr int PLAIN_LOOKAHEAD = 48;
 
     // Opens the file in text mode; false when it cannot be opened.
     bool Open(const char* path);
@@ -40,6 +42,7 @@ private:
         if (c != EOF) --pos_;
     }
     bool Refill();
+    bool ReadPlainDecimal(uint64_t* mantissa, int* fractionDigits, bool* negative, bool allowPoint);
     void SkipSpace();
     int ReadSpecialFloat(int c, float* value);
 

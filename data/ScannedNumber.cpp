@@ -56,25 +56,26 @@ bool ScannedNumber::ToFloat(float* value) const {
         *value = negative ? -0.0f : 0.0f;
         return true;
     }
-    if (!hex && storedCount <= 19 && leading <= (uint64_t(1) << 53)) {
-        // One correctly rounded double operation on exact operands, then one
-        // rounding to float. The second rounding can only differ from a direct
-        // one when the double lies exactly halfway between two floats.
-        int64_t scale = pointPosition - storedCount + (exponentNegative ? -exponent : exponent);
-        if (scale >= -22 && scale <= 22) {
-            double d = static_cast<double>(leading);
-            d = scale >= 0 ? d * POWERS_OF_TEN[scale] : d / POWERS_OF_TEN[-scale];
-            uint64_t bits;
-            std::memcpy(&bits, &d, sizeof bits);
-            int binaryExponent = static_cast<int>((bits >> 52) & 0x7FF) - 1023;
-            if (binaryExponent >= -126 && binaryExponent <= 126 && (bits & 0x1FFFFFFF) != 0x10000000) {
-                float f = static_cast<float>(d);
-                *value = negative ? -f : f;
-                return true;
-            }
-        }
-    }
+    if (!hex && storedCount <= 19 &&
+        FastFloat(leading, pointPosition - storedCount + (exponentNegative ? -exponent : exponent), negative, value))
+        return true;
     return ToFloatSlow(value);
+}
+
+bool ScannedNumber::FastFloat(uint64_t mantissa, int64_t scale, bool negative, float* value) {
+    // One correctly rounded double operation on exact operands, then one
+    // rounding to float. The second rounding can only differ from a direct
+    // one when the double lies exactly halfway between two floats.
+    if (mantissa > (uint64_t(1) << 53) || scale < -22 || scale > 22) return false;
+    double d = static_cast<double>(mantissa);
+    d = scale >= 0 ? d * POWERS_OF_TEN[scale] : d / POWERS_OF_TEN[-scale];
+    uint64_t bits;
+    std::memcpy(&bits, &d, sizeof bits);
+    int binaryExponent = static_cast<int>((bits >> 52) & 0x7FF) - 1023;
+    if (binaryExponent < -126 || binaryExponent > 126 || (bits & 0x1FFFFFFF) == 0x10000000) return false;
+    float f = static_cast<float>(d);
+    *value = negative ? -f : f;
+    return true;
 }
 
 bool ScannedNumber::ToFloatSlow(float* value) const {

@@ -22,6 +22,10 @@ public:
 
     // What strtof gives for the text; false when it would convert nothing.
     bool ToFloat(float* value) const;
+    // mantissa x 10^scale correctly rounded to float, when one double
+    // operation does it exactly (mantissa below 2^53, |scale| <= 22, a normal
+    // float not halfway between two); false otherwise.
+    static bool FastFloat(uint64_t mantissa, int64_t scale, bool negative, float* value);
     // What strtol gives for the text, narrowed to int as "%d" stores it.
     bool ToInt(int* value) const;
 
