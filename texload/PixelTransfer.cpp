@@ -5,6 +5,7 @@
 #include <new>
 #include <vector>
 
+#include "texload/ByteChannelCopy.h"
 #include "texload/DxtCodec.h"
 #include "texload/FilterWord.h"
 #include "texload/PixelFormatTable.h"
@@ -362,6 +363,7 @@ HRESULT RunPaths(const PixelView& dest, const PixelView& source, DWORD filter, D
         CopyBytes(dest, source)) {
         return S_OK;
     }
+    if (sameSize && colorKey == 0 && CopyByteChannels(dest, source)) return S_OK;
     Transfer transfer(destAccessor, sourceAccessor, filter, colorKey);
     if (sameSize) {
         transfer.SameSize();
