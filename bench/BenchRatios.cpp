@@ -14,16 +14,23 @@ public:
         for (const Run& run : runs) {
             if (run.run_type != Run::RT_Iteration || run.iterations == 0) continue;
             std::string name = run.run_name.function_name;
-            times[name].first += run.real_accumulated_time;
-            times[name].second += static_cast<double>(run.iterations);
+            Times& t = times[name];
+            t.real += run.real_accumulated_time;
+            t.cpu += run.cpu_accumulated_time;
+            t.iterations += static_cast<double>(run.iterations);
         }
         ConsoleReporter::ReportRuns(runs);
     }
-    double Seconds(const std::string& name) const {
+    struct Times {
+        double real = 0, cpu = 0, iterations = 0;
+    };
+    // Per iteration; 0 when the benchmark did not run.
+    double Seconds(const std::string& name, bool cpu) const {
         auto found = times.find(name);
-        return found == times.end() || found->second.second == 0 ? 0 : found->second.first / found->second.second;
+        if (found == times.end() || found->second.iterations == 0) return 0;
+        return (cpu ? found->second.cpu : found->second.real) / found->second.iterations;
     }
-    std::map<std::string, std::pair<double, double>> times;
+    std::map<std::string, Times> times;
 };
 
 }  // namespace
@@ -33,10 +40,13 @@ int RunBenchmarksWithRatios(int argc, char** argv, const std::vector<BenchRatio>
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     for (const BenchRatio& ratio : ratios) {
-        double a = reporter.Seconds(ratio.numerator), b = reporter.Seconds(ratio.denominator);
-        if (a > 0 && b > 0)
-            std::printf("ratio %s: %s / %s = %.3f (%.1f ms / %.1f ms)\n", ratio.label.c_str(), ratio.numerator.c_str(),
-                        ratio.denominator.c_str(), a / b, a * 1e3, b * 1e3);
+        for (bool cpu : {false, true}) {
+            double a = reporter.Seconds(ratio.numerator, cpu), b = reporter.Seconds(ratio.denominator, cpu);
+            if (a > 0 && b > 0)
+                std::printf("ratio %s, %s time: %s / %s = %.3f (%.1f ms / %.1f ms)\n", ratio.label.c_str(),
+                            cpu ? "CPU" : "real", ratio.numerator.c_str(), ratio.denominator.c_str(), a / b, a * 1e3,
+                            b * 1e3);
+        }
     }
     benchmark::Shutdown();
     return 0;

@@ -121,8 +121,8 @@ void BM_MapTextReader(benchmark::State& state) {
     }
 }
 
-BENCHMARK(BM_MapFscanf)->Unit(benchmark::kMillisecond)->MinTime(2);
-BENCHMARK(BM_MapTextReader)->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK(BM_MapFscanf)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->MinTime(2);
+BENCHMARK(BM_MapTextReader)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->MinTime(2);
 
 }  // namespace
 
