@@ -1,6 +1,7 @@
-// The byte path for same-size conversions between 8-bit channel formats must
-// give exactly what the float path (read a row, write it back, dithered or
-// not) gives, for every byte value in every channel.
+// The pixel transfer's byte paths: same-size conversions between 8-bit
+// channel formats must give exactly what the float path (read a row, write
+// it back, dithered or not) gives, for every byte value in every channel; a
+// box halving of whole-byte channels rounds each byte's average.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -87,6 +88,33 @@ TEST(ByteChannelCopyTest, LeavesOtherFormatsToTheFloatPath) {
     PixelView half = View(a, D3DFMT_X8R8G8B8, nullptr);
     half.width = SIDE / 2;
     EXPECT_FALSE(CopyByteChannels(half, View(b, D3DFMT_X8R8G8B8, nullptr)));
+}
+
+TEST(BoxBytesTest, HalvingWholeByteChannelsRoundsEachBytesAverage) {
+    std::mt19937 random(12);
+    for (D3DFORMAT format : {D3DFMT_L8, D3DFMT_A8L8, D3DFMT_R8G8B8, D3DFMT_A8}) {
+        UINT bytes = format == D3DFMT_A8L8 ? 2 : (format == D3DFMT_R8G8B8 ? 3 : 1);
+        std::vector<BYTE> in(SIDE * SIDE * bytes);
+        for (BYTE& b : in) b = BYTE(random());
+        std::vector<BYTE> out(SIDE / 2 * SIDE / 2 * bytes, 0x5A);
+        PixelView source;
+        source.bits = in.data();
+        source.pitch = INT(SIDE * bytes);
+        source.format = format;
+        source.width = source.height = source.imageWidth = source.imageHeight = SIDE;
+        PixelView dest = source;
+        dest.bits = out.data();
+        dest.pitch = INT(SIDE / 2 * bytes);
+        dest.width = dest.height = dest.imageWidth = dest.imageHeight = SIDE / 2;
+        ASSERT_EQ(TransferPixels(dest, source, FILTER_BOX, 0), S_OK);
+        for (UINT y = 0; y < SIDE / 2; ++y)
+            for (UINT x = 0; x < SIDE / 2; ++x)
+                for (UINT i = 0; i < bytes; ++i) {
+                    auto at = [&](UINT sx, UINT sy) { return int(in[(sy * SIDE + sx) * bytes + i]); };
+                    int sum = at(2 * x, 2 * y) + at(2 * x + 1, 2 * y) + at(2 * x, 2 * y + 1) + at(2 * x + 1, 2 * y + 1);
+                    ASSERT_EQ(out[(y * SIDE / 2 + x) * bytes + i], (sum + 2) / 4) << format << " " << x << "," << y;
+                }
+    }
 }
 
 }  // namespace
