@@ -17,6 +17,8 @@ int ToLower(int c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; }
 bool MapTextReader::Open(const char* path) {
     std::FILE* file = std::fopen(path, "r");
     if (file == nullptr) return false;
+    // The reader's own buffer is the only one: the stream reads straight into it.
+    std::setvbuf(file, nullptr, _IONBF, 0);
     Attach(file);
     return true;
 }
