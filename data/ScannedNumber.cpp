@@ -13,6 +13,8 @@ constexpr int64_t EXPONENT_LIMIT = 1000000000;
 constexpr double POWERS_OF_TEN[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
                                       1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
+constexpr float FLOAT_POWERS_OF_TEN[11] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+
 int64_t Clamp(int64_t v) { return v > EXPONENT_LIMIT ? EXPONENT_LIMIT : (v < -EXPONENT_LIMIT ? -EXPONENT_LIMIT : v); }
 
 }  // namespace
@@ -63,6 +65,13 @@ bool ScannedNumber::ToFloat(float* value) const {
 }
 
 bool ScannedNumber::FastFloat(uint64_t mantissa, int64_t scale, bool negative, float* value) {
+    // Up to 2^24 and 10^10 both are exact floats: one float operation rounds correctly.
+    if (mantissa <= (uint64_t(1) << 24) && scale >= -10 && scale <= 10) {
+        float f = static_cast<float>(mantissa);
+        f = scale >= 0 ? f * FLOAT_POWERS_OF_TEN[scale] : f / FLOAT_POWERS_OF_TEN[-scale];
+        *value = negative ? -f : f;
+        return true;
+    }
     // One correctly rounded double operation on exact operands, then one
     // rounding to float. The second rounding can only differ from a direct
     // one when the double lies exactly halfway between two floats.
