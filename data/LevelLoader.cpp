@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "data/DataPackage.h"
+#include "data/MapTextReader.h"
 #include "data/TriangleStore.h"
 #include "music/MusicLoader.h"
 #include "music/MusicPlayer.h"
@@ -15,6 +16,9 @@
 namespace {
 
 constexpr int MAX_NAME_LENGTH = 255;
+
+// Static: the level file is read through a fixed buffer, not the heap.
+MapTextReader mapReader;
 
 // Reports each kind of problem once, at the first place it occurs.
 class LevelProblems {
@@ -55,20 +59,20 @@ private:
 };
 
 // Reads one name token; a longer one is read to its end and reported too long.
-bool ReadName(std::FILE* file, char (&name)[MAX_NAME_LENGTH + 1], bool* tooLong) {
-    if (std::fscanf(file, "%255s", name) != 1) return false;
+bool ReadName(MapTextReader& map, char (&name)[MAX_NAME_LENGTH + 1], bool* tooLong) {
+    if (map.ReadWord(name, MAX_NAME_LENGTH) != 1) return false;
     *tooLong = false;
-    int next = std::fgetc(file);
+    int next = map.ReadChar();
     while (next != EOF && !std::isspace(next)) {
         *tooLong = true;
-        next = std::fgetc(file);
+        next = map.ReadChar();
     }
     return true;
 }
 
 // Reads the texture names, extracting and loading the first 40. Returns the
 // number of names read, or -1 when a name could not be read.
-int LoadTextures(std::FILE* map, int textureCount, LevelProblems& problems) {
+int LoadTextures(MapTextReader& map, int textureCount, LevelProblems& problems) {
     if (textureCount > MAX_TEXTURES) problems.TooManyTextures(textureCount);
     for (int i = 0; i < textureCount; ++i) {
         char name[MAX_NAME_LENGTH + 1];
@@ -89,20 +93,17 @@ int LoadTextures(std::FILE* map, int textureCount, LevelProblems& problems) {
     return textureCount;
 }
 
-void ReadTriangles(std::FILE* map, int groups, LevelProblems& problems) {
+void ReadTriangles(MapTextReader& map, int groups, LevelProblems& problems) {
     for (int g = 0; g < groups; ++g) TriangleStore[g][COUNT_RECORD].spare = 0;
     int triangleCount = 0;
-    if (std::fscanf(map, "%d", &triangleCount) != 1) {
+    if (map.ReadInt(&triangleCount) != 1) {
         problems.Malformed("the triangle count", 0);
         return;
     }
     for (int t = 0; t < triangleCount; ++t) {
         Vertex v[3];
         int g = 0;
-        int read = std::fscanf(map, "%f %f %f %f %f %f %f %f %f %d %f %f %f %f %f %f", &v[0].x, &v[0].y, &v[0].z,
-                               &v[1].x, &v[1].y, &v[1].z, &v[2].x, &v[2].y, &v[2].z, &g, &v[0].u, &v[0].v,
-                               &v[1].u, &v[1].v, &v[2].u, &v[2].v);
-        if (read != 16) {
+        if (ReadTriangleText(map, v, &g) != 16) {
             problems.Malformed("triangle", t);
             return;
         }
@@ -123,16 +124,30 @@ void ReadTriangles(std::FILE* map, int groups, LevelProblems& problems) {
 
 }  // namespace
 
+int ReadTriangleText(MapTextReader& map, Vertex v[3], int* textureIndex) {
+    // The order of "%f %f %f %f %f %f %f %f %f %d %f %f %f %f %f %f": the
+    // three positions, the texture index, the three texture coordinates.
+    float* positions[9] = {&v[0].x, &v[0].y, &v[0].z, &v[1].x, &v[1].y, &v[1].z, &v[2].x, &v[2].y, &v[2].z};
+    float* coordinates[6] = {&v[0].u, &v[0].v, &v[1].u, &v[1].v, &v[2].u, &v[2].v};
+    int read = 0;
+    int result = 1;
+    for (int i = 0; i < 9 && result == 1; ++i) read += (result = map.ReadFloat(positions[i])) == 1;
+    if (result == 1) read += (result = map.ReadInt(textureIndex)) == 1;
+    for (int i = 0; i < 6 && result == 1; ++i) read += (result = map.ReadFloat(coordinates[i])) == 1;
+    // Like fscanf: EOF only when the file ended before the first value.
+    return result == EOF && read == 0 ? EOF : read;
+}
+
 bool LoadLevel() {
     dataPackage.Extract("SOUND.WAV");
-    std::FILE* map = std::fopen("MAP.MBM", "r");
-    if (map == nullptr) {
+    MapTextReader& map = mapReader;
+    if (!map.Open("MAP.MBM")) {
         dataPackage.Close();
         return false;
     }
     LevelProblems problems;
     int textureCount = 0;
-    if (std::fscanf(map, "%d", &textureCount) != 1) {
+    if (map.ReadInt(&textureCount) != 1) {
         problems.Malformed("the texture count", 0);
         textureCount = 0;
     }
@@ -145,7 +160,7 @@ bool LoadLevel() {
         triangleGroups[g].Build(TriangleStore[g], TriangleStore[g][COUNT_RECORD].spare, &textureSlots[g]);
     }
     drawList.Fill(triangleGroups, groups);
-    std::fclose(map);
+    map.Close();
 
     musicPlayer.Create(u"SOUND.WAV", &musicLoader);
     musicPlayer.SetRepeats(0);

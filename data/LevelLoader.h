@@ -3,6 +3,15 @@
 // draw list, starts the music and closes the data package.
 #pragma once
 
+#include "render/TriangleRecord.h"
+
+class MapTextReader;
+
 // False when MAP.MBM cannot be opened; nothing is loaded then, but the data
 // package is closed all the same.
 bool LoadLevel();
+
+// Reads one triangle's 16 values as fscanf with "%f %f %f %f %f %f %f %f %f
+// %d %f %f %f %f %f %f" would; returns the number of values stored, or EOF
+// when the text ended before the first.
+int ReadTriangleText(MapTextReader& map, Vertex v[3], int* textureIndex);

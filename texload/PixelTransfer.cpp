@@ -5,6 +5,7 @@
 #include <new>
 #include <vector>
 
+#include "texload/ByteChannelCopy.h"
 #include "texload/DxtCodec.h"
 #include "texload/FilterWord.h"
 #include "texload/PixelFormatTable.h"
@@ -89,10 +90,23 @@ bool BoxIntegers(const PixelView& dest, const PixelView& source) {
     UINT bytes;
     int shifts[4], bits[4];
     if (!PlainChannelLayout(dest.format, &bytes, shifts, bits)) return false;
+    // Every byte one whole 8-bit channel (L8, A8L8, R8G8B8, ...): bytes average on their own.
+    UINT wholeBytes = 0;
+    for (int c = 0; c < 4; ++c) wholeBytes += bits[c] == 8 && shifts[c] % 8 == 0 ? 1 : (bits[c] == 0 ? 0 : 99);
+    bool byteWise = wholeBytes == bytes && !(bytes == 4 && bits[3] == 8);
     for (UINT y = 0; y < dest.height; ++y) {
         const BYTE* row0 = source.bits + ptrdiff_t(source.top + 2 * y) * source.pitch + size_t(source.left) * bytes;
         const BYTE* row1 = row0 + source.pitch;
         BYTE* out = dest.bits + ptrdiff_t(dest.top + y) * dest.pitch + size_t(dest.left) * bytes;
+        if (byteWise) {
+            for (UINT x = 0; x < dest.width; ++x) {
+                const BYTE* p = row0 + size_t(2 * x) * bytes;
+                const BYTE* q = row1 + size_t(2 * x) * bytes;
+                for (UINT i = 0; i < bytes; ++i)
+                    out[size_t(x) * bytes + i] = BYTE((p[i] + p[bytes + i] + q[i] + q[bytes + i] + 2) >> 2);
+            }
+            continue;
+        }
         if (bytes == 4 && bits[0] == 8 && bits[1] == 8 && bits[2] == 8) {
             // Four 8-bit channels at a time, two per 32-bit lane pair.
             uint32_t keep = bits[3] == 8 ? 0xFFFFFFFFu : 0x00FFFFFFu;
@@ -362,6 +376,7 @@ HRESULT RunPaths(const PixelView& dest, const PixelView& source, DWORD filter, D
         CopyBytes(dest, source)) {
         return S_OK;
     }
+    if (sameSize && colorKey == 0 && CopyByteChannels(dest, source)) return S_OK;
     Transfer transfer(destAccessor, sourceAccessor, filter, colorKey);
     if (sameSize) {
         transfer.SameSize();

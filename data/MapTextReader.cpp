@@ -1,0 +1,225 @@
+#include "data/MapTextReader.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+
+namespace {
+
+// The C locale's classes; the viewer never changes locale.
+bool IsSpace(int c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool IsDigit(int c) { return c >= '0' && c <= '9'; }
+bool IsHexDigit(int c) { return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
+int ToLower(int c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; }
+
+}  // namespace
+
+bool MapTextReader::Open(const char* path) {
+    std::FILE* file = std::fopen(path, "r");
+    if (file == nullptr) return false;
+    // The reader's own buffer is the only one: the stream reads straight into it.
+    std::setvbuf(file, nullptr, _IONBF, 0);
+    Attach(file);
+    return true;
+}
+
+void MapTextReader::Attach(std::FILE* file, size_t chunkSize) {
+    Close();
+    file_ = file;
+    chunkSize_ = chunkSize == 0 || chunkSize > BUFFER_SIZE ? BUFFER_SIZE : chunkSize;
+    pos_ = end_ = buffer_;
+    atEnd_ = false;
+}
+
+void MapTextReader::Close() {
+    if (file_ != nullptr) std::fclose(file_);
+    file_ = nullptr;
+    pos_ = end_ = buffer_;
+    atEnd_ = true;
+}
+
+bool MapTextReader::Refill() {
+    if (atEnd_ || file_ == nullptr) return false;
+    size_t n = std::fread(buffer_, 1, chunkSize_, file_);
+    pos_ = buffer_;
+    end_ = buffer_ + n;
+    if (n == 0) atEnd_ = true;
+    return n != 0;
+}
+
+void MapTextReader::SkipSpace() {
+    for (;;) {
+        while (pos_ != end_ && IsSpace(static_cast<unsigned char>(*pos_))) ++pos_;
+        if (pos_ != end_ || !Refill()) return;
+    }
+}
+
+// The common case, "[sign]digits[.digits]" ending well inside the buffer, read
+// straight from it. False, with nothing taken, for anything else.
+bool MapTextReader::ReadPlainDecimal(uint64_t* mantissa, int* fractionDigits, bool* negative, bool allowPoint) {
+    if (end_ - pos_ < PLAIN_LOOKAHEAD) return false;
+    const char* p = pos_;
+    const char* limit = pos_ + PLAIN_LOOKAHEAD - 1;
+    *negative = *p == '-';
+    if (*p == '-' || *p == '+') ++p;
+    uint64_t m = 0;
+    const char* first = p;
+    while (p != limit && IsDigit(*p)) m = m * 10 + static_cast<unsigned>(*p++ - '0');
+    int digits = static_cast<int>(p - first);
+    int fraction = 0;
+    if (allowPoint && *p == '.') {
+        const char* point = ++p;
+        while (p != limit && IsDigit(*p)) m = m * 10 + static_cast<unsigned>(*p++ - '0');
+        fraction = static_cast<int>(p - point);
+    }
+    // The character after must end the number whatever came before it.
+    int next = static_cast<unsigned char>(*p);
+    if (p == limit || digits + fraction == 0 || digits + fraction > 19 || IsDigit(next) || next == '.' ||
+        ToLower(next) == 'e' || ToLower(next) == 'x')
+        return false;
+    *mantissa = m;
+    *fractionDigits = fraction;
+    pos_ = p;
+    return true;
+}
+
+int MapTextReader::ReadInt(int* value) {
+    SkipSpace();
+    uint64_t m;
+    int fraction;
+    bool negative;
+    if (ReadPlainDecimal(&m, &fraction, &negative, false)) {
+        // At most 19 digits: within strtol's range except past 2^63.
+        int64_t v = m > uint64_t(INT64_MAX) ? (negative ? INT64_MIN : INT64_MAX)
+                                            : (negative ? -static_cast<int64_t>(m) : static_cast<int64_t>(m));
+        *value = static_cast<int>(static_cast<uint32_t>(v));
+        return 1;
+    }
+    int c = Get();
+    if (c == EOF) return EOF;
+    ScannedNumber& n = number_;
+    n.Reset();
+    if (c == '-' || c == '+') {
+        if (c == '-') n.SetNegative();
+        c = Get();
+    }
+    while (IsDigit(c)) {
+        n.AddDigit(static_cast<char>(c), true);
+        c = Get();
+    }
+    Unget(c);
+    return n.ToInt(value) ? 1 : 0;
+}
+
+// "nan", "inf" and "infinity" in any case. A letter that breaks the word is
+// taken with it and the read fails.
+int MapTextReader::ReadSpecialFloat(int c, float* value) {
+    const char* word = ToLower(c) == 'n' ? "an" : "nf";
+    for (const char* w = word; *w; ++w)
+        if (ToLower(Get()) != *w) return 0;
+    bool negative = number_.negative;
+    if (word[0] == 'a') {
+        *value = std::strtof(negative ? "-nan" : "nan", nullptr);
+        return 1;
+    }
+    c = Get();
+    if (c != EOF) {
+        if (ToLower(c) == 'i') {
+            for (const char* w = "nity"; *w; ++w)
+                if (ToLower(Get()) != *w) return 0;
+        } else {
+            Unget(c);
+        }
+    }
+    *value = negative ? -HUGE_VALF : HUGE_VALF;
+    return 1;
+}
+
+int MapTextReader::ReadFloat(float* value) {
+    SkipSpace();
+    uint64_t m;
+    int fraction;
+    bool negative;
+    const char* start = pos_;
+    if (ReadPlainDecimal(&m, &fraction, &negative, true)) {
+        if (m == 0) {
+            *value = negative ? -0.0f : 0.0f;
+            return 1;
+        }
+        if (ScannedNumber::FastFloat(m, -fraction, negative, value)) return 1;
+        pos_ = start;  // the full conversion below
+    }
+    int c = Get();
+    if (c == EOF) return EOF;
+    ScannedNumber& n = number_;
+    n.Reset();
+    int taken = 0;  // characters that belong to the number
+    if (c == '-' || c == '+') {
+        if (c == '-') n.SetNegative();
+        ++taken;
+        c = Get();
+        if (c == EOF) return 0;
+    }
+    int lower = ToLower(c);
+    if (lower == 'n' || lower == 'i') return ReadSpecialFloat(c, value);
+
+    const int signTaken = taken;
+    bool gotDigit = false, gotDot = false, gotExponent = false;
+    int exponentChar = 'e';
+    int last = 0;
+    if (c == '0') {
+        ++taken;
+        c = Get();
+        if (ToLower(c) == 'x') {
+            n.SetHex();
+            exponentChar = 'p';
+            ++taken;
+            c = Get();
+        } else {
+            gotDigit = true;
+            n.AddDigit('0', true);
+        }
+    }
+    while (c != EOF) {
+        if (IsDigit(c)) {
+            if (gotExponent) n.AddExponentDigit(static_cast<char>(c));
+            else n.AddDigit(static_cast<char>(c), !gotDot);
+            gotDigit = true;
+        } else if (!gotExponent && n.hex && IsHexDigit(c)) {
+            n.AddDigit(static_cast<char>(c), !gotDot);
+            gotDigit = true;
+        } else if (gotExponent && last == exponentChar && (c == '-' || c == '+')) {
+            if (c == '-') n.SetExponentNegative();
+        } else if (gotDigit && !gotExponent && ToLower(c) == exponentChar) {
+            gotExponent = gotDot = true;
+            c = exponentChar;
+        } else if (!gotDot && c == '.') {
+            gotDot = true;
+        } else {
+            Unget(c);
+            break;
+        }
+        last = c;
+        ++taken;
+        c = Get();
+    }
+    // A sign alone, or "0x" with nothing after it, is no number.
+    if (taken == signTaken || (n.hex && taken == signTaken + 2)) return 0;
+    return n.ToFloat(value) ? 1 : 0;
+}
+
+int MapTextReader::ReadWord(char* word, int width) {
+    SkipSpace();
+    int c = Get();
+    if (c == EOF) return EOF;
+    int k = 0;
+    do {
+        if (IsSpace(c)) {
+            Unget(c);
+            break;
+        }
+        word[k++] = static_cast<char>(c);
+    } while (--width > 0 && (c = Get()) != EOF);
+    word[k] = 0;
+    return 1;
+}
