@@ -17,6 +17,7 @@
 #include "render/TriangleGroup.h"
 #include "tests/support/RawPackage.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/TestWindow.h"
 #include "tools/orvik-sample/ImageWriters.h"
 
 namespace {
@@ -46,11 +47,7 @@ protected:
             triangleGroups[i] = TriangleGroup();
         }
         drawList = DrawList();
-        WNDCLASSA wndClass = {};
-        wndClass.lpfnWndProc = DefWindowProcA;
-        wndClass.lpszClassName = "level-test";
-        RegisterClassA(&wndClass);
-        HWND window = CreateWindowExA(0, "level-test", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+        HWND window = ShowTestWindow();
         renderer = Renderer();
         renderer.Create(64, 64, window);
         ASSERT_NE(renderer.device, nullptr);

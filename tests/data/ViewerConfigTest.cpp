@@ -13,6 +13,7 @@
 #include "render/Camera.h"
 #include "render/Renderer.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/TestWindow.h"
 
 namespace {
 
@@ -33,12 +34,7 @@ protected:
     void SetUp() override {
         ASSERT_NE(getcwd(oldDir_, sizeof oldDir_), nullptr);
         ASSERT_EQ(chdir(dir_.Path().c_str()), 0);
-        WNDCLASSA wndClass = {};
-        wndClass.lpfnWndProc = DefWindowProcA;
-        wndClass.lpszClassName = "config-test";
-        RegisterClassA(&wndClass);
-        window_ = CreateWindowExA(0, "config-test", "Orvik", WS_POPUP, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, nullptr, nullptr, nullptr, nullptr);
+        window_ = ShowTestWindow();
         ASSERT_NE(window_, nullptr);
         renderer = Renderer();
         camera = Camera();

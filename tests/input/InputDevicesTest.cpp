@@ -9,27 +9,9 @@
 #include "input/InputDevices.h"
 #include "input/InputLog.h"
 #include "tests/input/FakeInputDevice.h"
+#include "tests/support/TestWindow.h"
 
 namespace {
-
-LRESULT CALLBACK TestWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-HWND ShowTestWindow() {
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSA wndClass = {};
-        wndClass.lpfnWndProc = TestWindowProc;
-        wndClass.lpszClassName = "input-test";
-        RegisterClassA(&wndClass);
-        registered = true;
-    }
-    HWND window = CreateWindowExA(0, "input-test", "input", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr, nullptr,
-                                  nullptr);
-    ShowWindow(window, SW_SHOW);
-    return window;
-}
 
 void Pump() {
     MSG msg;
@@ -73,7 +55,7 @@ class InputDevicesTest : public ::testing::Test {
 protected:
     void SetUp() override {
         CoInitialize(nullptr);
-        window = ShowTestWindow();
+        window = ShowTestWindow(64, 64);
         ASSERT_NE(window, nullptr);
         devices.Start(window);
         ASSERT_NE(devices.keyboard, nullptr);
@@ -164,7 +146,7 @@ TEST_F(InputDevicesTest, ReadsFailWhileAnotherWindowIsInFrontAndRecoverAfter) {
     ASSERT_EQ(devices.mouseDx, 7);
     ASSERT_EQ(devices.lastKey, 44);
 
-    HWND other = ShowTestWindow();  // now in front
+    HWND other = ShowTestWindow(64, 64);  // now in front
     PushMotion(100, 100);
     Pump();
     devices.PollMouse();  // fails: the values of the last good read stay

@@ -5,27 +5,9 @@
 
 #include "platform/dinput/KeyCodeMap.h"
 #include "platform/dinput/dinput.h"
+#include "tests/support/TestWindow.h"
 
 namespace {
-
-LRESULT CALLBACK TestWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-HWND ShowTestWindow() {
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSA wndClass = {};
-        wndClass.lpfnWndProc = TestWindowProc;
-        wndClass.lpszClassName = "dinput-test";
-        RegisterClassA(&wndClass);
-        registered = true;
-    }
-    HWND window = CreateWindowExA(0, "dinput-test", "dinput", WS_POPUP, 0, 0, 32, 32, nullptr, nullptr, nullptr,
-                                  nullptr);
-    ShowWindow(window, SW_SHOW);
-    return window;
-}
 
 IDirectInput8A* Create() {
     void* out = nullptr;
@@ -55,7 +37,7 @@ TEST(DirectInput, CreationChecksVersionInterfaceAndDevice) {
 }
 
 TEST(DirectInput, AcquisitionFollowsTheForegroundWindow) {
-    HWND window = ShowTestWindow();
+    HWND window = ShowTestWindow(32, 32);
     IDirectInput8A* input = Create();
     IDirectInputDevice8A* keyboard = nullptr;
     ASSERT_EQ(input->CreateDevice(GUID_SysKeyboard, &keyboard, nullptr), DI_OK);
@@ -73,7 +55,7 @@ TEST(DirectInput, AcquisitionFollowsTheForegroundWindow) {
     EXPECT_EQ(keyboard->GetDeviceState(16, keys), DIERR_INVALIDPARAM);
     EXPECT_EQ(keyboard->GetDeviceState(sizeof keys, keys), DI_OK);
 
-    HWND other = ShowTestWindow();
+    HWND other = ShowTestWindow(32, 32);
     EXPECT_EQ(GetForegroundWindow(), other);
     EXPECT_EQ(keyboard->GetDeviceState(sizeof keys, keys), DIERR_INPUTLOST);
     EXPECT_EQ(keyboard->GetDeviceState(sizeof keys, keys), DIERR_NOTACQUIRED);
@@ -92,7 +74,7 @@ TEST(DirectInput, AcquisitionFollowsTheForegroundWindow) {
 }
 
 TEST(DirectInput, MouseStateHasBothStandardSizes) {
-    HWND window = ShowTestWindow();
+    HWND window = ShowTestWindow(32, 32);
     IDirectInput8A* input = Create();
     IDirectInputDevice8A* mouse = nullptr;
     ASSERT_EQ(input->CreateDevice(GUID_SysMouse, &mouse, nullptr), DI_OK);
