@@ -12,19 +12,7 @@
 
 namespace {
 
-const char* const kConfig =
-    "ekran szerokosc 160\n"
-    "ekran wysokosc 120\n"
-    "filtr tekstur LINEAR\n"
-    "tryb wypelnienia SOLID\n"
-    "tekstury sa ENABLE\n"
-    "mgla jest DISABLE\n"
-    "kolor r 10\n"
-    "kolor g 20\n"
-    "kolor b 30\n"
-    "gestosc mgly 0.0\n"
-    "predkosc ruchu 1.0\n"
-    "czulosc myszy 0.1\n";
+const char* const kConfig = kSmallConfig;
 
 // A path without its end marker keeps the viewer playing until it is closed.
 const char* const kEndlessPath = "x 0 10 -50 0 0 0\n";

@@ -35,3 +35,17 @@ std::string BuildPackage(const std::vector<std::pair<std::string, std::string>>&
     }
     return BuildRawPackage(static_cast<int32_t>(members.size()) - 1, entries, data);
 }
+
+const char* const kSmallConfig =
+    "ekran szerokosc 160\n"
+    "ekran wysokosc 120\n"
+    "filtr tekstur LINEAR\n"
+    "tryb wypelnienia SOLID\n"
+    "tekstury sa ENABLE\n"
+    "mgla jest DISABLE\n"
+    "kolor r 10\n"
+    "kolor g 20\n"
+    "kolor b 30\n"
+    "gestosc mgly 0.0\n"
+    "predkosc ruchu 1.0\n"
+    "czulosc myszy 0.1\n";

@@ -18,3 +18,6 @@ std::string BuildRawPackage(int32_t last, const std::vector<RawEntry>& entries, 
 
 // A well-formed package of the named members, scrambled with key.
 std::string BuildPackage(const std::vector<std::pair<std::string, std::string>>& members, unsigned char key);
+
+// A GAME.CFG for a small 160 x 120 device: linear filter, solid fill, textures on, fog off.
+extern const char* const kSmallConfig;
