@@ -309,7 +309,7 @@ void BM_LevelLoad(benchmark::State& state) {
         device += Seconds(start);
         auto loadStart = std::chrono::steady_clock::now();
         double cpuStart = ProcessSeconds();
-        if (!LoadLevel()) std::abort();
+        if (LoadLevel() != LevelResult::Loaded) std::abort();
         load += Seconds(loadStart);
         loadCpu += ProcessSeconds() - cpuStart;
         auto frameStart = std::chrono::steady_clock::now();

@@ -2,14 +2,10 @@
 #include <cstdio>
 
 #include "data/DataPackage.h"
-#include "data/ExtractedFileList.h"
-#include "data/MemberName.h"
+#include "platform/files/OwnedFiles.h"
+#include "platform/files/RegularFile.h"
 
 namespace {
-
-void RemoveIfExtracted(const char* name) {
-    if (IsSafeMemberName(name) && extractedFiles.Contains(name)) std::remove(name);
-}
 
 // Reads one white-space separated token of at most 255 characters; a longer
 // token is read to its end and reported as too long.
@@ -27,8 +23,9 @@ bool ReadName(std::FILE* file, char (&name)[256], bool* tooLong) {
 }  // namespace
 
 void DeleteExtractedFiles() {
-    // MAP.MBM is still on disk and names the texture files.
-    std::FILE* map = std::fopen("MAP.MBM", "r");
+    // MAP.MBM is still on disk and names the texture files. Only files this run
+    // extracted, and that are still the files it wrote, are removed.
+    std::FILE* map = OpenRegularFile("MAP.MBM", "r");
     if (map != nullptr) {
         int count = 0;
         if (std::fscanf(map, "%d", &count) == 1) {
@@ -36,13 +33,16 @@ void DeleteExtractedFiles() {
                 char name[256];
                 bool tooLong = false;
                 if (!ReadName(map, name, &tooLong)) break;
-                if (!tooLong) RemoveIfExtracted(name);
+                if (!tooLong) ownedFiles.Remove(name);
             }
         }
         std::fclose(map);
     }
-    RemoveIfExtracted("SOUND.WAV");
-    RemoveIfExtracted("GAME.CFG");
-    RemoveIfExtracted("MAP.MBM");
-    RemoveIfExtracted("RC.DEM");
+    ownedFiles.Remove("SOUND.WAV");
+    ownedFiles.Remove("GAME.CFG");
+    ownedFiles.Remove("MAP.MBM");
+    ownedFiles.Remove("RC.DEM");
+    // MAP.MBM may have been changed or removed meanwhile: whatever else this
+    // run extracted goes too, and then the journal.
+    ownedFiles.RemoveAll();
 }

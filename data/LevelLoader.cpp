@@ -5,6 +5,7 @@
 
 #include "data/DataPackage.h"
 #include "data/MapTextReader.h"
+#include "data/StopRequest.h"
 #include "data/TriangleStore.h"
 #include "music/MusicLoader.h"
 #include "music/MusicPlayer.h"
@@ -71,10 +72,12 @@ bool ReadName(MapTextReader& map, char (&name)[MAX_NAME_LENGTH + 1], bool* tooLo
 }
 
 // Reads the texture names, extracting and loading the first 40. Returns the
-// number of names read, or -1 when a name could not be read.
+// number of names read, -1 when a name could not be read, or -2 when loading
+// stopped (an extraction failed or the user asked to stop).
 int LoadTextures(MapTextReader& map, int textureCount, LevelProblems& problems) {
     if (textureCount > MAX_TEXTURES) problems.TooManyTextures(textureCount);
     for (int i = 0; i < textureCount; ++i) {
+        if (i < MAX_TEXTURES && StopRequested()) return -2;
         char name[MAX_NAME_LENGTH + 1];
         bool tooLong = false;
         if (!ReadName(map, name, &tooLong)) {
@@ -87,6 +90,7 @@ int LoadTextures(MapTextReader& map, int textureCount, LevelProblems& problems) 
             continue;
         }
         dataPackage.Extract(name);
+        if (dataPackage.failure != ExtractFailure::None) return -2;
         textureSlots[i].SetRenderer(&renderer);
         textureSlots[i].LoadFromFile(name);
     }
@@ -138,12 +142,16 @@ int ReadTriangleText(MapTextReader& map, Vertex v[3], int* textureIndex) {
     return result == EOF && read == 0 ? EOF : read;
 }
 
-bool LoadLevel() {
+LevelResult LoadLevel() {
     dataPackage.Extract("SOUND.WAV");
+    if (dataPackage.failure != ExtractFailure::None) {
+        dataPackage.Close();
+        return LevelResult::ExtractFailed;
+    }
     MapTextReader& map = mapReader;
     if (!map.Open("MAP.MBM")) {
         dataPackage.Close();
-        return false;
+        return LevelResult::MapUnreadable;
     }
     LevelProblems problems;
     int textureCount = 0;
@@ -152,8 +160,20 @@ bool LoadLevel() {
         textureCount = 0;
     }
     int groups = textureCount < 0 ? 0 : (textureCount > MAX_TEXTURES ? MAX_TEXTURES : textureCount);
-    if (LoadTextures(map, textureCount, problems) >= 0) ReadTriangles(map, groups, problems);
+    int names = LoadTextures(map, textureCount, problems);
+    if (names == -2 || map.ReadFailed()) {
+        map.Close();
+        dataPackage.Close();
+        if (dataPackage.failure != ExtractFailure::None) return LevelResult::ExtractFailed;
+        return names == -2 ? LevelResult::Stopped : LevelResult::MapUnreadable;
+    }
+    if (names >= 0) ReadTriangles(map, groups, problems);
     else for (int g = 0; g < groups; ++g) TriangleStore[g][COUNT_RECORD].spare = 0;
+    if (map.ReadFailed()) {
+        map.Close();
+        dataPackage.Close();
+        return LevelResult::MapUnreadable;
+    }
 
     for (int g = 0; g < groups; ++g) {
         triangleGroups[g].SetRenderer(&renderer);
@@ -166,5 +186,5 @@ bool LoadLevel() {
     musicPlayer.SetRepeats(0);
     musicPlayer.Play();
     dataPackage.Close();
-    return true;
+    return LevelResult::Loaded;
 }

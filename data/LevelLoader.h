@@ -7,9 +7,16 @@
 
 class MapTextReader;
 
-// False when MAP.MBM cannot be opened; nothing is loaded then, but the data
+enum class LevelResult {
+    Loaded,
+    MapUnreadable,   // MAP.MBM cannot be opened or read
+    ExtractFailed,   // a member could not be extracted (dataPackage.failure says why)
+    Stopped,         // the user asked to stop while the textures were loading
+};
+
+// Anything but Loaded stops the level part way, without the music; the data
 // package is closed all the same.
-bool LoadLevel();
+LevelResult LoadLevel();
 
 // Reads one triangle's 16 values as fscanf with "%f %f %f %f %f %f %f %f %f
 // %d %f %f %f %f %f %f" would; returns the number of values stored, or EOF

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "platform/files/RegularFile.h"
+
 namespace {
 
 // The C locale's classes; the viewer never changes locale.
@@ -15,7 +17,7 @@ int ToLower(int c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; }
 }  // namespace
 
 bool MapTextReader::Open(const char* path) {
-    std::FILE* file = std::fopen(path, "r");
+    std::FILE* file = OpenRegularFile(path, "r");
     if (file == nullptr) return false;
     // The reader's own buffer is the only one: the stream reads straight into it.
     std::setvbuf(file, nullptr, _IONBF, 0);
@@ -29,6 +31,7 @@ void MapTextReader::Attach(std::FILE* file, size_t chunkSize) {
     chunkSize_ = chunkSize == 0 || chunkSize > BUFFER_SIZE ? BUFFER_SIZE : chunkSize;
     pos_ = end_ = buffer_;
     atEnd_ = false;
+    readFailed_ = false;
 }
 
 void MapTextReader::Close() {
@@ -43,7 +46,10 @@ bool MapTextReader::Refill() {
     size_t n = std::fread(buffer_, 1, chunkSize_, file_);
     pos_ = buffer_;
     end_ = buffer_ + n;
-    if (n == 0) atEnd_ = true;
+    if (n == 0) {
+        atEnd_ = true;
+        readFailed_ = std::ferror(file_) != 0;
+    }
     return n != 0;
 }
 

@@ -16,13 +16,16 @@ public:
     static constexpr size_t BUFFER_SIZE = 1 << 16;
     static constexpr int PLAIN_LOOKAHEAD = 48;
 
-    // Opens the file in text mode; false when it cannot be opened.
+    // Opens the file in text mode; false when it cannot be opened or is not a
+    // regular file (a FIFO or device is never waited for).
     bool Open(const char* path);
     // Reads from an open stream, chunkSize bytes at a time (at most
     // BUFFER_SIZE). The reader closes it.
     void Attach(std::FILE* file, size_t chunkSize = BUFFER_SIZE);
     void Close();
     bool IsOpen() const { return file_ != nullptr; }
+    // True once reading the file failed (an I/O error, not its end).
+    bool ReadFailed() const { return readFailed_; }
 
     // Each returns what fscanf returns for that one conversion: 1 when the
     // value was stored, 0 when the text does not read, EOF at the end.
@@ -51,6 +54,7 @@ private:
     const char* pos_ = nullptr;
     const char* end_ = nullptr;
     bool atEnd_ = false;
+    bool readFailed_ = false;
     ScannedNumber number_;
     char buffer_[BUFFER_SIZE];
 };

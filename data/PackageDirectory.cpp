@@ -1,6 +1,9 @@
 #include "data/PackageDirectory.h"
 
+#include <cerrno>
 #include <cstring>
+
+#include "platform/files/RegularFile.h"
 
 namespace {
 
@@ -60,21 +63,45 @@ bool FindPackageMember(std::FILE* stream, const char* name, PackageEntry* lastEn
     return member->fileOffset >= 4 + 84 * entries;
 }
 
-bool CopyPackageMember(std::FILE* stream, const PackageMember& member, unsigned char key, const char* outPath) {
-    std::FILE* out = std::fopen(outPath, "wb");
-    if (out == nullptr) return false;
-    if (member.size > 0 && fseeko(stream, member.fileOffset, SEEK_SET) == 0) {
-        unsigned char buffer[65536];
-        int64_t left = member.size;
-        while (left > 0) {
-            size_t want = left < static_cast<int64_t>(sizeof buffer) ? static_cast<size_t>(left) : sizeof buffer;
-            size_t got = std::fread(buffer, 1, want, stream);
-            for (size_t i = 0; i < got; ++i) buffer[i] = static_cast<unsigned char>(buffer[i] - key);
-            if (got > 0 && std::fwrite(buffer, 1, got, out) != got) break;
-            if (got < want) break;
-            left -= static_cast<int64_t>(got);
-        }
+int CopyPackageMember(std::FILE* stream, const PackageMember& member, unsigned char key, std::FILE* out) {
+    if (member.size <= 0 || fseeko(stream, member.fileOffset, SEEK_SET) != 0) return 0;
+    unsigned char buffer[65536];
+    int64_t left = member.size;
+    while (left > 0) {
+        size_t want = left < static_cast<int64_t>(sizeof buffer) ? static_cast<size_t>(left) : sizeof buffer;
+        size_t got = std::fread(buffer, 1, want, stream);
+        for (size_t i = 0; i < got; ++i) buffer[i] = static_cast<unsigned char>(buffer[i] - key);
+        errno = 0;
+        if (got > 0 && std::fwrite(buffer, 1, got, out) != got) return errno != 0 ? errno : EIO;
+        if (got < want) break;
+        left -= static_cast<int64_t>(got);
     }
-    std::fclose(out);
-    return true;
+    return 0;
+}
+
+bool PackageMemberMatchesFile(std::FILE* stream, const PackageMember& member, unsigned char key, const char* path) {
+    FileIdentity before;
+    bool regular = false;
+    if (!IdentifyFile(path, &before, &regular) || !regular) return false;
+    std::FILE* file = OpenRegularFile(path, "rb");
+    FileIdentity opened;
+    if (file == nullptr) return false;
+    bool same = IdentifyDescriptor(fileno(file), &opened) && opened == before;
+    if (same && member.size > 0) same = fseeko(stream, member.fileOffset, SEEK_SET) == 0;
+    unsigned char expected[65536];
+    unsigned char actual[sizeof expected];
+    int64_t left = member.size > 0 ? member.size : 0;
+    while (same && left > 0) {
+        size_t want = left < static_cast<int64_t>(sizeof expected) ? static_cast<size_t>(left) : sizeof expected;
+        size_t got = std::fread(expected, 1, want, stream);
+        for (size_t i = 0; i < got; ++i) expected[i] = static_cast<unsigned char>(expected[i] - key);
+        size_t have = std::fread(actual, 1, got, file);
+        same = have == got && std::memcmp(expected, actual, got) == 0;
+        if (got < want) break;  // the package ends early: so does the extracted file
+        left -= static_cast<int64_t>(got);
+    }
+    // Nothing more in the file than the member holds.
+    if (same) same = std::fgetc(file) == EOF && !std::ferror(file);
+    std::fclose(file);
+    return same;
 }

@@ -31,7 +31,11 @@ bool FindPackageMember(std::FILE* stream, const char* name, PackageEntry* lastEn
 // directory could not be read in full.
 int64_t ForEachPackageEntry(std::FILE* stream, const std::function<bool(const PackageEntry&, int64_t)>& visit);
 
-// Copies a member to outPath, subtracting the key from each byte. Copying stops
-// at the end of the file: no byte is invented. Returns false when outPath could
-// not be created.
-bool CopyPackageMember(std::FILE* stream, const PackageMember& member, unsigned char key, const char* outPath);
+// Copies a member to out, subtracting the key from each byte. Copying stops at
+// the end of the package file: no byte is invented. Returns 0, or the errno of
+// a write that failed (a full disk, a quota).
+int CopyPackageMember(std::FILE* stream, const PackageMember& member, unsigned char key, std::FILE* out);
+
+// True when path is a regular file (not reached through a link) holding
+// exactly the bytes the member would be extracted as.
+bool PackageMemberMatchesFile(std::FILE* stream, const PackageMember& member, unsigned char key, const char* path);

@@ -5,6 +5,7 @@
 
 #include "data/ConfigTokens.h"
 #include "data/SharedState.h"
+#include "platform/files/RegularFile.h"
 #include "render/Camera.h"
 #include "render/Renderer.h"
 
@@ -33,13 +34,18 @@ bool Is(const char* word, const char* keyword) { return std::strcmp(word, keywor
 }  // namespace
 
 ViewerConfigResult ReadViewerConfig(HWND window) {
-    std::FILE* file = std::fopen("GAME.CFG", "r");
+    // Never waits on a FIFO or device of that name; such a file does not read.
+    std::FILE* file = OpenRegularFile("GAME.CFG", "r");
     if (file == nullptr) return ViewerConfigResult::MissingFile;
     ConfigTokens tokens(file);
     SettingValues values;
 
     tokens.Skip() && tokens.Skip() && tokens.Integer(&values.width) && tokens.Skip() && tokens.Skip() &&
         tokens.Integer(&values.height);
+    if (std::ferror(file)) {
+        std::fclose(file);
+        return ViewerConfigResult::Unreadable;
+    }
     ScreenSize[0] = values.width;
     ScreenSize[1] = values.height;
     renderer.Create(ScreenSize[0], ScreenSize[1], window);
@@ -84,6 +90,7 @@ ViewerConfigResult ReadViewerConfig(HWND window) {
     std::memcpy(CameraPose, initialPose, sizeof CameraPose);
     camera.SetRenderer(&renderer);
 
+    bool failed = std::ferror(file) != 0;
     std::fclose(file);
-    return ViewerConfigResult::Applied;
+    return failed ? ViewerConfigResult::Unreadable : ViewerConfigResult::Applied;
 }

@@ -6,7 +6,8 @@
 
 enum class ViewerConfigResult {
     Applied,      // the device exists and every setting that read was applied
-    MissingFile,  // GAME.CFG could not be opened; nothing was done
+    MissingFile,  // GAME.CFG could not be opened (or is not a regular file); nothing was done
+    Unreadable,   // GAME.CFG opened but reading it failed; what was read before was applied
     NoDevice,     // the device could not be created; no setting after the size was applied
 };
 

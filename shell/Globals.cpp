@@ -1,7 +1,6 @@
 // The viewer's global instances, constructed before WinMain runs and never
 // destroyed explicitly: the shutdown sequence releases what they hold.
 #include "data/DataPackage.h"
-#include "data/ExtractedFileList.h"
 #include "data/SharedState.h"
 #include "data/TriangleStore.h"
 #include "display2d/DisplayLog.h"
@@ -28,7 +27,6 @@ InputDevices inputDevices;
 DataPackage dataPackage;
 MusicLoader musicLoader;
 MusicPlayer musicPlayer;
-ExtractedFileList extractedFiles;
 
 TriangleRecord TriangleStore[MAX_TEXTURES][MAX_GROUP_TRIANGLES];
 float CameraPose[CAMERA_POSE_FLOATS] = {};

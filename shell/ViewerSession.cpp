@@ -2,14 +2,17 @@
 
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 
 #include "data/DataPackage.h"
 #include "data/LevelLoader.h"
 #include "data/SharedState.h"
+#include "data/StopRequest.h"
 #include "data/ViewerConfig.h"
 #include "input/InputDevices.h"
 #include "music/MusicLoader.h"
 #include "music/MusicPlayer.h"
+#include "platform/files/RegularFile.h"
 #include "render/Camera.h"
 #include "render/DrawList.h"
 #include "render/Renderer.h"
@@ -52,14 +55,28 @@ void RegisterWindowClass(HINSTANCE hInstance) {
     RegisterClassA(&wndClass);
 }
 
-int FailStartup() {
+bool FailStartup(int* exitCode) {
     ShutDownViewer();
-    return 1;
+    *exitCode = 1;
+    return false;
+}
+
+// The user asked to stop before playback began: an orderly end, like closing the window.
+bool StopStartup(int* exitCode) {
+    ShutDownViewer();
+    *exitCode = 0;
+    return false;
+}
+
+bool ExtractFailed() {
+    if (dataPackage.failure == ExtractFailure::None) return false;
+    ReportExtractFailure(dataPackage.failure, dataPackage.failureName, dataPackage.failureError);
+    return true;
 }
 
 }  // namespace
 
-int StartViewer(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow) {
+bool StartViewer(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow, int* exitCode) {
     CoInitialize(nullptr);
     comInitialised = true;
     if (hPrevInstance == nullptr) RegisterWindowClass(hInstance);
@@ -74,38 +91,66 @@ int StartViewer(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, i
                     "Orvik info", MB_OK);
     }
     ShowCursor(FALSE);
+    if (StopRequested()) return StopStartup(exitCode);
 
     dataPackage.Open("DATA.MBP");
+    if (ExtractFailed()) return FailStartup(exitCode);
     if (!dataPackage.IsReadable()) {
         ReportMissingFile("DATA.MBP");
-        return FailStartup();
+        return FailStartup(exitCode);
     }
-    dataPackage.Extract("GAME.CFG");
-    dataPackage.Extract("MAP.MBM");
-    dataPackage.Extract("RC.DEM");
+    // A stop request is taken between the members, and a failed extraction
+    // stops everything before another file is written.
+    for (const char* member : {"GAME.CFG", "MAP.MBM", "RC.DEM"}) {
+        if (StopRequested()) return StopStartup(exitCode);
+        dataPackage.Extract(member);
+        if (ExtractFailed()) return FailStartup(exitCode);
+    }
+    if (StopRequested()) return StopStartup(exitCode);
 
     ViewerConfigResult config = ReadViewerConfig(mainWindow);
-    if (config == ViewerConfigResult::MissingFile) {
+    if (config == ViewerConfigResult::MissingFile || config == ViewerConfigResult::Unreadable) {
         ReportMissingFile("GAME.CFG");
-        return FailStartup();
+        return FailStartup(exitCode);
     }
     if (config == ViewerConfigResult::NoDevice) {
         ReportNoDevice();
-        return FailStartup();
+        return FailStartup(exitCode);
     }
+    if (StopRequested()) return StopStartup(exitCode);
     musicLoader.Create();
-    if (!LoadLevel()) {
+    switch (LoadLevel()) {
+    case LevelResult::Loaded:
+        break;
+    case LevelResult::MapUnreadable:
         ReportMissingFile("MAP.MBM");
-        return FailStartup();
+        return FailStartup(exitCode);
+    case LevelResult::ExtractFailed:
+        ExtractFailed();
+        return FailStartup(exitCode);
+    case LevelResult::Stopped:
+        return StopStartup(exitCode);
     }
     inputDevices.Start(mainWindow);
+    if (StopRequested()) return StopStartup(exitCode);
 
-    pathFile = std::fopen("RC.DEM", "r");
+    pathFile = OpenRegularFile("RC.DEM", "r");
+    if (pathFile != nullptr) {
+        // A file that opens but does not read (an I/O error) is as good as missing.
+        int first = std::fgetc(pathFile);
+        if (first == EOF && std::ferror(pathFile)) {
+            std::fclose(pathFile);
+            pathFile = nullptr;
+        } else {
+            std::ungetc(first, pathFile);
+        }
+    }
     if (pathFile == nullptr) {
         ReportMissingFile("RC.DEM");
-        return FailStartup();
+        return FailStartup(exitCode);
     }
-    return 0;
+    *exitCode = 0;
+    return true;
 }
 
 void RenderFrame() {

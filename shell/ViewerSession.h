@@ -4,10 +4,11 @@
 
 #include "platform/win32/windows.h"
 
-// Runs the start-up steps up to opening the camera path. Returns 0 when the
-// loop may begin; otherwise the start-up failure was reported, everything
-// taken so far was released, and the result is the exit code.
-int StartViewer(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow);
+// Runs the start-up steps up to opening the camera path. True when the loop
+// may begin. False when start-up stopped: a failure was reported (exit code
+// 1), or the user asked to stop (exit code 0); everything taken so far was
+// released and the extracted files were deleted.
+bool StartViewer(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow, int* exitCode);
 
 // Clears, sets the camera from the camera pose, draws the level and presents.
 void RenderFrame();

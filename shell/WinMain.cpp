@@ -9,8 +9,8 @@
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow) {
     MSG msg;
     std::memset(&msg, 0, sizeof msg);
-    int failure = StartViewer(hInstance, hPrevInstance, lpCmdLine, nCmdShow);
-    if (failure != 0) return failure;
+    int exitCode = 0;
+    if (!StartViewer(hInstance, hPrevInstance, lpCmdLine, nCmdShow, &exitCode)) return exitCode;
 
     // Every waiting message is handled before the next frame; the path moves
     // the camera one record per presented frame.

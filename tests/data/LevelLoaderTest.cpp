@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "data/DataPackage.h"
+#include "platform/files/OwnedFiles.h"
 #include "data/LevelLoader.h"
 #include "data/PackageKey.h"
 #include "data/TriangleStore.h"
@@ -58,6 +59,8 @@ protected:
             textureSlots[i].Release();
         }
         dataPackage.Close();
+        dataPackage = DataPackage();
+        ownedFiles.RemoveAll();
         renderer.Release();
         ASSERT_EQ(chdir(oldDir_), 0);
     }
@@ -68,7 +71,7 @@ protected:
         dataPackage.Open("DATA.MBP");
         dataPackage.Extract("MAP.MBM");
         testing::internal::CaptureStderr();
-        bool loaded = LoadLevel();
+        bool loaded = LoadLevel() == LevelResult::Loaded;
         messages_ = testing::internal::GetCapturedStderr();
         return loaded;
     }
@@ -174,7 +177,7 @@ TEST_F(LevelLoaderTest, EmptyAndDamagedLevels) {
 TEST_F(LevelLoaderTest, MissingMapLoadsNothingAndClosesThePackage) {
     ASSERT_TRUE(WriteFile(dir_.File("DATA.MBP"), BuildPackage({{"X", "x"}}, PACKAGE_KEY)));
     dataPackage.Open("DATA.MBP");
-    EXPECT_FALSE(LoadLevel());
+    EXPECT_EQ(LoadLevel(), LevelResult::MapUnreadable);
     EXPECT_EQ(dataPackage.stream, nullptr);
     EXPECT_EQ(drawList.count, 0);
 }

@@ -48,10 +48,10 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine
     if (recordingAsked && !recording.Begin(commandLine.recordFile, &error)) return Fail(2, error);
 
     char noCommand[] = "";
-    int failure = StartViewer(hInstance, hPrevInstance, noCommand, nCmdShow);
-    if (failure != 0) {
+    int exitCode = 0;
+    if (!StartViewer(hInstance, hPrevInstance, noCommand, nCmdShow, &exitCode)) {
         recording.Discard();
-        return failure;
+        return exitCode;
     }
     FlyFrames(recordingAsked ? &recording.recorder : nullptr, 0);
     ShutDownViewer();

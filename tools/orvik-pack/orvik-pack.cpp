@@ -7,11 +7,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "data/MemberName.h"
 #include "data/PackageDirectory.h"
 #include "data/PackageKey.h"
+#include "platform/files/RegularFile.h"
 #include "tools/orvik-pack/PackageWriter.h"
 
 namespace {
@@ -19,12 +21,13 @@ namespace {
 const char* const kUsage =
     "usage: orvik-pack [--key N] create OUT.MBP FILE...\n"
     "       orvik-pack [--key N] list PKG\n"
-    "       orvik-pack [--key N] extract PKG [MEMBER...] [-C DIR]\n"
+    "       orvik-pack [--key N] extract PKG [MEMBER...] [-C DIR] [--force]\n"
     "\n"
     "create   writes a package; each member is named after its file's base name\n"
     "list     prints each member's name, size and data offset\n"
     "extract  writes the members asked for (all when none is named) into DIR\n"
-    "         (default: the current directory)\n"
+    "         (default: the current directory); it never writes through a link\n"
+    "         and replaces an existing file with other bytes only with --force\n"
     "--key N  the package key, 0 to 255 (decimal or 0x hex); default: this build's key\n";
 
 int Fail(const std::string& message) {
@@ -99,14 +102,46 @@ int List(const std::vector<std::string>& args) {
     return 0;
 }
 
+// Writes one member to path as a new file, never through a link; an existing
+// regular file is replaced (by renaming a finished copy over it) only when
+// replace is set. Returns an empty string or what went wrong.
+std::string WriteMember(std::FILE* stream, const PackageMember& member, unsigned char key, const std::string& directory,
+                        const std::string& path, bool replace) {
+    FileIdentity identity;
+    bool regular = false;
+    bool exists = IdentifyFile(path.c_str(), &identity, &regular);
+    if (exists && !regular) return path + " exists and is not a regular file (a link, a directory, ...); not replaced";
+    if (exists && PackageMemberMatchesFile(stream, member, key, path.c_str())) return "";
+    if (exists && !replace) return path + " exists; use --force to replace it";
+    static int serial = 0;
+    std::string target = exists ? directory + "/.orvik-pack-" + std::to_string(::getpid()) + "-" +
+                                      std::to_string(++serial)
+                                : path;
+    int fd = CreateNewFile(target.c_str());
+    if (fd < 0) return "cannot create " + target + ": " + std::strerror(errno);
+    std::FILE* out = ::fdopen(fd, "wb");
+    int error = out == nullptr ? errno : CopyPackageMember(stream, member, key, out);
+    if (out != nullptr && std::fclose(out) != 0 && error == 0) error = errno;
+    if (out == nullptr) ::close(fd);
+    if (error == 0 && exists && std::rename(target.c_str(), path.c_str()) != 0) error = errno;
+    if (error != 0) {
+        ::unlink(target.c_str());
+        return "cannot write " + path + ": " + std::strerror(error);
+    }
+    return "";
+}
+
 int Extract(const std::vector<std::string>& args, unsigned char key) {
     std::vector<std::string> wanted;
     std::string directory = ".";
     std::string package;
+    bool force = false;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "-C") {
             if (i + 1 >= args.size()) return Fail("-C needs a directory");
             directory = args[++i];
+        } else if (args[i] == "--force") {
+            force = true;
         } else if (package.empty()) {
             package = args[i];
         } else {
@@ -117,18 +152,21 @@ int Extract(const std::vector<std::string>& args, unsigned char key) {
     std::string error;
     std::FILE* stream = OpenPackage(package, &error);
     if (stream == nullptr) return Fail(error);
-    if (wanted.empty()) {
-        int64_t entries = ForEachPackageEntry(stream, [&](const PackageEntry& entry, int64_t) {
-            char name[81];
-            EntryNameCopy(entry, name);
-            wanted.push_back(name);
-            return true;
-        });
-        if (entries < 0) {
-            std::fclose(stream);
-            return Fail(package + ": the directory is cut short or unreadable");
-        }
+    // The directory is read once; the first entry of a name counts.
+    std::vector<std::string> order;
+    std::unordered_map<std::string, PackageMember> members;
+    int64_t entries = ForEachPackageEntry(stream, [&](const PackageEntry& entry, int64_t offset) {
+        char name[81];
+        EntryNameCopy(entry, name);
+        if (members.emplace(name, PackageMember{offset, entry.size}).second) order.push_back(name);
+        return true;
+    });
+    if (entries < 0) {
+        std::fclose(stream);
+        return Fail(package + ": the directory is cut short or unreadable");
     }
+    if (wanted.empty()) wanted = order;
+    const int64_t dataStart = 4 + 84 * entries;
     int failures = 0;
     for (const std::string& name : wanted) {
         if (!IsSafeMemberName(name.c_str())) {
@@ -136,15 +174,16 @@ int Extract(const std::vector<std::string>& args, unsigned char key) {
             ++failures;
             continue;
         }
-        PackageMember member{};
-        if (!FindPackageMember(stream, name.c_str(), nullptr, &member)) {
+        auto found = members.find(name);
+        // Negative sizes before a member would put its data inside the directory.
+        if (found == members.end() || found->second.fileOffset < dataStart) {
             std::fprintf(stderr, "orvik-pack: no member %s in %s\n", name.c_str(), package.c_str());
             ++failures;
             continue;
         }
-        std::string out = directory + "/" + name;
-        if (!CopyPackageMember(stream, member, key, out.c_str())) {
-            std::fprintf(stderr, "orvik-pack: cannot create %s: %s\n", out.c_str(), std::strerror(errno));
+        std::string problem = WriteMember(stream, found->second, key, directory, directory + "/" + name, force);
+        if (!problem.empty()) {
+            std::fprintf(stderr, "orvik-pack: %s\n", problem.c_str());
             ++failures;
         }
     }

@@ -108,7 +108,8 @@ TEST_F(FlightTest, KeysAndMouseFlyAndTheRecordingReplaysTheFramesFlown) {
     ASSERT_NE(::getcwd(original, sizeof original), nullptr);
     ASSERT_EQ(::chdir(work_.c_str()), 0);
     char noCommand[] = "";
-    ASSERT_EQ(StartViewer(GetModuleHandleA(nullptr), nullptr, noCommand, SW_SHOWDEFAULT), 0);
+    int exitCode = -1;
+    ASSERT_TRUE(StartViewer(GetModuleHandleA(nullptr), nullptr, noCommand, SW_SHOWDEFAULT, &exitCode));
     PathRecorder recorder;
     ASSERT_TRUE(recorder.Open(flown.c_str()));
     const float speed = MoveSpeed;
