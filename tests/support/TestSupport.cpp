@@ -71,11 +71,15 @@ ChildRun RunChild(const std::vector<std::string>& argv, const ChildOptions& opti
     ChildRun result;
     TempDir logDir;
     std::string logPath = logDir.File("output");
+    int closedPipe[2] = {-1, -1};
+    if (options.stderrToClosedPipe && pipe(closedPipe) == 0) close(closedPipe[0]);
     pid_t pid = fork();
     if (pid == 0) {
         int log = open(logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         dup2(log, 1);
-        dup2(log, 2);
+        dup2(options.stderrToClosedPipe ? closedPipe[1] : log, 2);
+        // The test's own signal dispositions are not the child's business.
+        signal(SIGPIPE, SIG_DFL);
         int null = open("/dev/null", O_RDONLY);
         dup2(null, 0);
         if (!options.workDir.empty() && chdir(options.workDir.c_str()) != 0) _exit(126);
@@ -86,6 +90,10 @@ ChildRun RunChild(const std::vector<std::string>& argv, const ChildOptions& opti
         execv(args[0], args.data());
         _exit(127);
     }
+    if (closedPipe[1] >= 0) close(closedPipe[1]);
+    std::string watched = options.signalWhenExists;
+    if (!watched.empty() && watched[0] != '/') watched = options.workDir + "/" + watched;
+    std::vector<int> signals = options.signals.empty() ? std::vector<int>{SIGTERM} : options.signals;
     auto start = std::chrono::steady_clock::now();
     bool signalled = false;
     int status = 0;
@@ -95,11 +103,9 @@ ChildRun RunChild(const std::vector<std::string>& argv, const ChildOptions& opti
         double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         if (!signalled) {
             bool due = options.signalAfterSeconds >= 0 && elapsed >= options.signalAfterSeconds;
-            if (!options.signalWhenExists.empty() &&
-                FileExists(options.workDir + "/" + options.signalWhenExists))
-                due = true;
+            if (!watched.empty() && FileExists(watched)) due = true;
             if (due) {
-                kill(pid, SIGTERM);
+                for (int number : signals) kill(pid, number);
                 signalled = true;
             }
         }
@@ -109,7 +115,7 @@ ChildRun RunChild(const std::vector<std::string>& argv, const ChildOptions& opti
             result.timedOut = true;
             break;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        std::this_thread::sleep_for(std::chrono::milliseconds(signalled ? 10 : 2));
     }
     if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
     if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);

@@ -37,9 +37,13 @@ struct ChildOptions {
     std::string workDir;                       // where the child runs
     std::map<std::string, std::string> env;    // added to (or replacing) the test's environment
     double timeoutSeconds = 60;
-    // When set, SIGTERM is sent once this file exists in workDir (or after signalAfterSeconds).
+    // When set, the signals are sent once this file exists (a path relative to
+    // workDir, or absolute), or after signalAfterSeconds; back to back, in order.
     std::string signalWhenExists;
     double signalAfterSeconds = -1;
+    std::vector<int> signals;  // default: one SIGTERM
+    // Standard error is a pipe whose reader has gone; output then holds only standard output.
+    bool stderrToClosedPipe = false;
 };
 
 ChildRun RunChild(const std::vector<std::string>& argv, const ChildOptions& options);
