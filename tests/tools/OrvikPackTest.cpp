@@ -2,9 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 
+#include "data/PackageKey.h"
+#include "tests/support/RawPackage.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -76,6 +79,58 @@ TEST(OrvikPackTest, RefusesBadNamesAndReportsErrors) {
     ASSERT_TRUE(ReadFile(dir.File("P.MBP"), &package));
     ASSERT_TRUE(WriteFile(dir.File("CUT.MBP"), package.substr(0, 50)));
     EXPECT_NE(Pack(dir, {"list", "CUT.MBP"}).exitCode, 0);
+}
+
+TEST(OrvikPackTest, ExtractNeverWritesThroughALinkAndReplacesOnlyWithForce) {
+    TempDir dir;
+    TempDir outside;
+    ASSERT_TRUE(WriteFile(outside.File("bashrc"), "settings"));
+    ASSERT_TRUE(WriteFile(dir.File("LINK"), "new"));
+    ASSERT_TRUE(WriteFile(dir.File("DANGLING"), "new"));
+    ASSERT_TRUE(WriteFile(dir.File("HARD"), "new"));
+    ASSERT_TRUE(WriteFile(dir.File("OWN"), "new"));
+    ASSERT_EQ(Pack(dir, {"create", "P.MBP", "LINK", "DANGLING", "HARD", "OWN"}).exitCode, 0);
+    ASSERT_EQ(::mkdir(dir.File("out").c_str(), 0700), 0);
+    ASSERT_EQ(::symlink(outside.File("bashrc").c_str(), dir.File("out/LINK").c_str()), 0);
+    ASSERT_EQ(::symlink(outside.File("created").c_str(), dir.File("out/DANGLING").c_str()), 0);
+    ASSERT_EQ(::link(outside.File("bashrc").c_str(), dir.File("out/HARD").c_str()), 0);
+    ASSERT_TRUE(WriteFile(dir.File("out/OWN"), "the user's"));
+
+    for (bool force : {false, true}) {
+        std::vector<std::string> args{"extract", "P.MBP", "-C", "out"};
+        if (force) args.push_back("--force");
+        ChildRun run = Pack(dir, args);
+        EXPECT_NE(run.exitCode, 0);
+        EXPECT_NE(run.output.find("out/LINK exists and is not a regular file"), std::string::npos) << run.output;
+        std::string bytes;
+        ASSERT_TRUE(ReadFile(outside.File("bashrc"), &bytes));
+        EXPECT_EQ(bytes, "settings");
+        EXPECT_EQ(ListDir(outside.Path()), std::vector<std::string>{"bashrc"});
+        ASSERT_TRUE(ReadFile(dir.File("out/OWN"), &bytes));
+        EXPECT_EQ(bytes, force ? "new" : "the user's");
+        if (!force) {
+            EXPECT_NE(run.output.find("use --force"), std::string::npos) << run.output;
+        }
+    }
+    // The hard link's name now holds the member; the file outside is as it was.
+    std::string bytes;
+    ASSERT_TRUE(ReadFile(dir.File("out/HARD"), &bytes));
+    EXPECT_EQ(bytes, "new");
+    EXPECT_EQ(ListDir(dir.File("out")), (std::vector<std::string>{"DANGLING", "HARD", "LINK", "OWN"}));
+}
+
+TEST(OrvikPackTest, ExtractsThousandsOfMembers) {
+    TempDir dir;
+    std::vector<std::pair<std::string, std::string>> members;
+    for (int i = 0; i < 8000; ++i) members.push_back({"M" + std::to_string(i), std::to_string(i * 31)});
+    ASSERT_TRUE(WriteFile(dir.File("MANY.MBP"), BuildPackage(members, PACKAGE_KEY)));
+    ASSERT_EQ(::mkdir(dir.File("out").c_str(), 0700), 0);
+    ChildRun run = Pack(dir, {"extract", "MANY.MBP", "-C", "out"});
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(ListDir(dir.File("out")).size(), 8000u);
+    std::string bytes;
+    ASSERT_TRUE(ReadFile(dir.File("out/M7999"), &bytes));
+    EXPECT_EQ(bytes, std::to_string(7999 * 31));
 }
 
 }  // namespace
