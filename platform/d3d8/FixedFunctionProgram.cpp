@@ -11,8 +11,8 @@ namespace {
 // coordinates as Direct3D 8 puts them.
 const char* vertexSource = R"(
 layout(location = 0) in vec4 aPosition;
-layout(location = 1) in vec4 aDiffuse;
-layout(location = 2) in vec4 aSpecular;
+layout(location = 1) in vec4 aDiffuseIn;
+layout(location = 2) in vec4 aSpecularIn;
 layout(location = 3) in vec4 aTexCoord;
 layout(location = 4) in vec3 aNormal;
 
@@ -26,11 +26,17 @@ uniform vec4 uLightDiffuse[8], uLightAmbient[8], uLightPosition[8], uLightDirect
 uniform vec4 uLightAttenuation[8];
 uniform vec4 uLightSpot[8];
 uniform vec4 uFogParams;
+#ifdef GL_ES
+uniform float uPointSize;
+#endif
 
 SHADE out vec4 vDiffuse;
 SHADE out vec4 vSpecular;
 out vec2 vTexCoord;
 out float vFog;
+
+// Vertex colours in the order the GL gives them.
+vec4 aDiffuse, aSpecular;
 
 vec4 MaterialColour(int source, vec4 material) {
     if (source == 1 && uHasDiffuse) return aDiffuse;
@@ -46,6 +52,8 @@ float FogFactor(int mode, float d) {
 }
 
 void main() {
+    aDiffuse = VERTEX_COLOUR(aDiffuseIn);
+    aSpecular = VERTEX_COLOUR(aSpecularIn);
     vec4 clip;
     vec3 eye = vec3(0.0);
     if (uRhw) {
@@ -112,6 +120,9 @@ void main() {
 
     float fogDistance = uRangeFog ? length(eye) : eye.z;
     vFog = uVertexFogMode != 0 ? clamp(FogFactor(uVertexFogMode, fogDistance), 0.0, 1.0) : specular.a;
+#ifdef GL_ES
+    gl_PointSize = uPointSize;
+#endif
 }
 )";
 
@@ -243,7 +254,7 @@ GLuint Compile(GLenum type, const char* source) {
 // The state that shapes the program becomes constants, so that the compiler
 // drops every branch this state does not take.
 std::string KeyConstants(const FixedFunctionKey& k) {
-    std::string text = "#version 330 core\n";
+    std::string text = ORVIK_GLSL_HEADER;
     // Flat shading takes each triangle's first vertex, as GL is told at start.
     text += k.flat ? "#define SHADE flat\n" : "#define SHADE\n";
     auto flag = [&](const char* name, int v) { text += std::string("const bool ") + name + (v ? " = true;\n" : " = false;\n"); };

@@ -1,5 +1,10 @@
-// OpenGL 3.3 core entry points, called directly through the GL dispatch library.
+// OpenGL 3.3 core entry points, called directly through the GL dispatch library;
+// in the web build WebGL 2 with the same names (web/WebGl.h).
 #pragma once
+
+#ifdef __EMSCRIPTEN__
+#include "platform/d3d8/web/WebGl.h"
+#else
 
 #ifndef GL_GLEXT_PROTOTYPES
 #define GL_GLEXT_PROTOTYPES 1
@@ -14,4 +19,8 @@
 #ifndef GL_TEXTURE_MAX_ANISOTROPY_EXT
 #define GL_TEXTURE_MAX_ANISOTROPY_EXT 0x84FE
 #define GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT 0x84FF
+#endif
+
+// The shading language of the fixed-function program.
+#define ORVIK_GLSL_HEADER "#version 330 core\n#define VERTEX_COLOUR(c) (c)\n"
 #endif

@@ -34,6 +34,36 @@ TextureFormat Blocks(D3DFORMAT f, UINT bytes, GLenum internal) {
     return d;
 }
 
+#ifdef __EMSCRIPTEN__
+// WebGL 2 takes no BGRA order, no packed 16-bit BGRA types, no RGB5, RGB4,
+// R3_G3_B2 or RG16, and no swizzles: those formats are converted to RGBA on
+// upload, and the luminance and alpha formats use the unsized formats that
+// sample the way Direct3D does.
+std::array<TextureFormat, 20> BuildTable() {
+    return {
+        Expanded(D3DFMT_R8G8B8, 3),
+        Expanded(D3DFMT_A8R8G8B8, 4),
+        Expanded(D3DFMT_X8R8G8B8, 4),
+        Plain(D3DFMT_R5G6B5, 2, GL_RGB565, GL_RGB, GL_UNSIGNED_SHORT_5_6_5),
+        Expanded(D3DFMT_X1R5G5B5, 2),
+        Expanded(D3DFMT_A1R5G5B5, 2),
+        Expanded(D3DFMT_A4R4G4B4, 2),
+        Expanded(D3DFMT_X4R4G4B4, 2),
+        Expanded(D3DFMT_R3G3B2, 1),
+        Expanded(D3DFMT_A8R3G3B2, 2),
+        Plain(D3DFMT_A8, 1, GL_ALPHA, GL_ALPHA, GL_UNSIGNED_BYTE),
+        Plain(D3DFMT_A2B10G10R10, 4, GL_RGB10_A2, GL_RGBA, GL_UNSIGNED_INT_2_10_10_10_REV),
+        Expanded(D3DFMT_G16R16, 4),
+        Plain(D3DFMT_L8, 1, GL_LUMINANCE, GL_LUMINANCE, GL_UNSIGNED_BYTE),
+        Plain(D3DFMT_A8L8, 2, GL_LUMINANCE_ALPHA, GL_LUMINANCE_ALPHA, GL_UNSIGNED_BYTE),
+        Expanded(D3DFMT_A4L4, 1),
+        Blocks(D3DFMT_DXT1, 8, GL_COMPRESSED_RGBA_S3TC_DXT1_EXT),
+        Blocks(D3DFMT_DXT2, 16, GL_COMPRESSED_RGBA_S3TC_DXT3_EXT),
+        Blocks(D3DFMT_DXT3, 16, GL_COMPRESSED_RGBA_S3TC_DXT3_EXT),
+        Blocks(D3DFMT_DXT4, 16, GL_COMPRESSED_RGBA_S3TC_DXT5_EXT),
+    };
+}
+#else
 std::array<TextureFormat, 20> BuildTable() {
     return {
         Plain(D3DFMT_R8G8B8, 3, GL_RGB8, GL_BGR, GL_UNSIGNED_BYTE),
@@ -60,6 +90,7 @@ std::array<TextureFormat, 20> BuildTable() {
         Blocks(D3DFMT_DXT4, 16, GL_COMPRESSED_RGBA_S3TC_DXT5_EXT),
     };
 }
+#endif
 
 }  // namespace
 
@@ -101,6 +132,50 @@ void ExpandToRgba8(const TextureFormat& format, const uint8_t* level, UINT width
         uint8_t* out = rgba.data() + static_cast<size_t>(y) * width * 4;
         for (UINT x = 0; x < width; ++x, out += 4) {
             switch (format.format) {
+            case D3DFMT_R8G8B8:
+            case D3DFMT_A8R8G8B8:
+            case D3DFMT_X8R8G8B8: {
+                const uint8_t* p = row + x * format.bytesPerUnit;
+                out[0] = p[2];
+                out[1] = p[1];
+                out[2] = p[0];
+                out[3] = format.format == D3DFMT_A8R8G8B8 ? p[3] : 255;
+                break;
+            }
+            case D3DFMT_X1R5G5B5:
+            case D3DFMT_A1R5G5B5: {
+                uint32_t v = row[x * 2] | (row[x * 2 + 1] << 8);
+                out[0] = Scale((v >> 10) & 31, 31);
+                out[1] = Scale((v >> 5) & 31, 31);
+                out[2] = Scale(v & 31, 31);
+                out[3] = format.format == D3DFMT_X1R5G5B5 || (v & 0x8000) ? 255 : 0;
+                break;
+            }
+            case D3DFMT_A4R4G4B4:
+            case D3DFMT_X4R4G4B4: {
+                uint32_t v = row[x * 2] | (row[x * 2 + 1] << 8);
+                out[0] = Scale((v >> 8) & 15, 15);
+                out[1] = Scale((v >> 4) & 15, 15);
+                out[2] = Scale(v & 15, 15);
+                out[3] = format.format == D3DFMT_A4R4G4B4 ? Scale(v >> 12, 15) : 255;
+                break;
+            }
+            case D3DFMT_R3G3B2: {
+                uint32_t v = row[x];
+                out[0] = Scale((v >> 5) & 7, 7);
+                out[1] = Scale((v >> 2) & 7, 7);
+                out[2] = Scale(v & 3, 3);
+                out[3] = 255;
+                break;
+            }
+            case D3DFMT_G16R16: {
+                // Blue and alpha read as one where the format has no such channel.
+                const uint8_t* p = row + x * 4;
+                out[0] = p[1];
+                out[1] = p[3];
+                out[2] = out[3] = 255;
+                break;
+            }
             case D3DFMT_A8R3G3B2: {
                 uint32_t v = row[x * 2] | (row[x * 2 + 1] << 8);
                 out[0] = Scale((v >> 5) & 7, 7);

@@ -32,12 +32,20 @@ bool WriteAll(int fd, const char* bytes, size_t length) {
 
 // Gives the temporary file its final name unless something lies there already.
 int NameWithoutReplacing(const char* from, const char* to) {
+#ifdef __EMSCRIPTEN__
+    // The browser's in-memory file system has neither that rename nor links, and
+    // nothing else writes to it while the viewer runs: a look first is enough.
+    struct stat seen;
+    if (::lstat(to, &seen) == 0) return EEXIST;
+    return ::rename(from, to) == 0 ? 0 : errno;
+#else
     if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return 0;
     if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return errno;
     // File systems without that rename: a second link, which also never replaces.
     if (::link(from, to) != 0) return errno;
     ::unlink(from);
     return 0;
+#endif
 }
 
 }  // namespace

@@ -4,6 +4,9 @@
 #include <cstdio>
 
 #include "platform/win32/PlatformWindow.h"
+#ifdef __EMSCRIPTEN__
+#include "platform/win32/web/WebPage.h"
+#endif
 
 namespace {
 
@@ -17,6 +20,10 @@ int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     // Whatever the box shows also goes to the terminal, where a log keeps it.
     std::fprintf(stderr, "%s: %s\n", shownCaption, shownText);
     std::fflush(stderr);
+#ifdef __EMSCRIPTEN__
+    WebShowMessageBox(shownCaption, shownText, type);
+    return IDOK;
+#endif
     // Where no person can see the box it returns as if OK had been pressed.
     if (!PlatformVideoInit() || PlatformHeadless()) return IDOK;
     Uint32 flags = SDL_MESSAGEBOX_INFORMATION;

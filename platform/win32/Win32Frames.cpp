@@ -5,6 +5,9 @@
 #include "platform/win32/PlatformSettings.h"
 #include "platform/win32/PlatformWindow.h"
 #include "platform/win32/PngWriter.h"
+#ifdef __EMSCRIPTEN__
+#include "platform/win32/web/WebPage.h"
+#endif
 
 namespace {
 
@@ -16,6 +19,10 @@ long savedFrames = 0;
 bool PlatformFramePresented(HWND window) {
     const PlatformSettings& settings = PlatformGetSettings();
     ++presentedFrames;
+#ifdef __EMSCRIPTEN__
+    // The browser shows the canvas only once control returns to it.
+    WebAwaitNextFrame();
+#endif
     if (settings.closeAfterFrames > 0 && presentedFrames == settings.closeAfterFrames) PlatformRequestClose(window);
     if (settings.captureDir.empty()) return false;
     return (presentedFrames - 1) % settings.captureEvery == 0;

@@ -86,6 +86,13 @@ SDL_Window* PlatformWindowSdl(HWND window) { return IsLiveWindow(window) ? windo
 SDL_Window* PlatformWindowRecreate(HWND window, Uint32 sdlFlags, int width, int height) {
     if (!IsLiveWindow(window)) return nullptr;
     int x = SDL_WINDOWPOS_UNDEFINED, y = SDL_WINDOWPOS_UNDEFINED;
+#ifdef __EMSCRIPTEN__
+    // Every SDL window of the browser is the one canvas: destroying the old one
+    // after the new one was made would shrink the canvas to nothing and take
+    // its event handlers away.
+    if (window->sdlWindow != nullptr) SDL_DestroyWindow(window->sdlWindow);
+    window->sdlWindow = nullptr;
+#endif
     SDL_Window* created = SDL_CreateWindow(window->title.c_str(), x, y, width, height, sdlFlags);
     if (created == nullptr) return nullptr;
     if (window->sdlWindow != nullptr) SDL_DestroyWindow(window->sdlWindow);
