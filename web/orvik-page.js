@@ -14,7 +14,10 @@
     log: [],            // the viewer's standard output and error
     leftFiles: null,    // the working directory after the viewer ended
     firstFrameMs: null, // from opening the page to the first frame of the first playback
+    startedMs: null,    // when this playback's module was made
+    endedMs: null,      // when it ended
     playbacks: 0,
+    module: null,       // the running (or last) viewer module
   });
 
   let wasmModule = null;      // compiled once, instantiated per playback
@@ -82,8 +85,10 @@
   }
 
   function finished(module, code) {
-    if (current !== module) return;
+    if (current !== module || state.exitCode !== null) return;
     state.exitCode = code;
+    state.endedMs = performance.now();
+    stopAudio(module);
     state.leftFiles = listWorkingDirectory(module);
     state.phase = code === 0 ? "ended" : "failed";
     $("ended-text").textContent = code === 0 ? "The level has ended." : "The level could not be played.";
@@ -97,13 +102,17 @@
     currentPackage = pkg;
     $("ended").hidden = true;
     $("box").hidden = true;
-    if (boxResolve) { const r = boxResolve; boxResolve = null; r(); }
+    // A playback still under way stops at its next frame or stays in its box.
+    boxResolve = null;
+    stopAudio(current);
     state.phase = "loading";
     state.frames = 0;
     state.exitCode = null;
     state.leftFiles = null;
     state.messages = [];
     state.playbacks += 1;
+    state.startedMs = performance.now();
+    state.endedMs = null;
     setStatus(`Starting ${pkg.name}…`);
     const canvas = freshCanvas();
     const compiled = await compiledWasm();
@@ -124,9 +133,17 @@
         m.FS.chdir("/work");
         // The canvas is the window; the page offers full screen itself.
         m.ENV.ORVIK_WINDOWED = "1";
+        // Tests may ask for the platform settings of the desktop build, such
+        // as ORVIK_CAPTURE_DIR (a folder of the in-memory file system).
+        const extra = window.orvikTestEnv || {};
+        for (const [name, value] of Object.entries(extra)) {
+          m.ENV[name] = String(value);
+          if (name === "ORVIK_CAPTURE_DIR") m.FS.mkdirTree(String(value));
+        }
       }],
       orvikPage: {
         frame: () => {
+          if (current !== module) return false;
           state.frames += 1;
           if (state.frames === 1) {
             state.phase = "playing";
@@ -134,7 +151,8 @@
             if (state.firstFrameMs === null) state.firstFrameMs = performance.now();
           }
         },
-        messageBox: (caption, text) => messageBox(caption, text),
+        messageBox: (caption, text) => (current === module ? messageBox(caption, text) : new Promise(() => {})),
+        exited: (code) => finished(module, code),
       },
       onExit: (code) => finished(module, code),
       onAbort: (what) => { log(`aborted: ${what}`); finished(module, 1); },
@@ -142,6 +160,7 @@
     // The options object becomes the module itself.
     module = options;
     current = module;
+    state.module = module;
     createOrvik(options);
   }
 
@@ -168,6 +187,11 @@
   function playFile(file) {
     if (!file) return;
     file.arrayBuffer().then((bytes) => playBytes(file.name, bytes));
+  }
+
+  function stopAudio(module) {
+    const sdl = module && module.SDL2;
+    if (sdl && sdl.audioContext && sdl.audioContext.state !== "closed") sdl.audioContext.close();
   }
 
   // SDL's audio starts suspended until the person has interacted with the page.

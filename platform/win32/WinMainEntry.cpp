@@ -6,6 +6,9 @@
 
 #include "platform/win32/SignalRelay.h"
 #include "platform/win32/windows.h"
+#ifdef __EMSCRIPTEN__
+#include "platform/win32/web/WebPage.h"
+#endif
 
 int main(int argc, char** argv) {
     InstallSignalRelay();
@@ -18,5 +21,10 @@ int main(int argc, char** argv) {
     }
     int code = WinMain(GetModuleHandleA(nullptr), nullptr, commandLine.data(), SW_SHOWDEFAULT);
     SDL_Quit();
+#ifdef __EMSCRIPTEN__
+    // A main that has waited for the browser returns to nobody: the page is
+    // told the code instead.
+    WebReportExit(code);
+#endif
     return code;
 }

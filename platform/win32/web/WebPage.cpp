@@ -1,6 +1,6 @@
 // The page's side is Module.orvikPage, an object the page may give the module:
-// frame(count) after each presented frame, and messageBox(caption, text, type),
-// which returns a promise settled when the box is dismissed. Without them the
+// frame() after each presented frame (false: stop here for good), messageBox(caption, text, type), which
+// returns a promise settled when the box is dismissed, and exited(code). Without them the
 // module still runs: frames are paced by the browser alone and boxes go only
 // to the console.
 #include "platform/win32/web/WebPage.h"
@@ -11,7 +11,8 @@ namespace {
 
 EM_ASYNC_JS(void, AwaitAnimationFrame, (), {
     var page = Module["orvikPage"];
-    if (page && page.frame) page.frame();
+    // A page that has moved on to another playback keeps this one waiting for good.
+    if (page && page.frame && page.frame() === false) await new Promise(function() {});
     await new Promise(function(resolve) { requestAnimationFrame(function() { resolve(); }); });
 });
 
@@ -21,7 +22,14 @@ EM_ASYNC_JS(void, AwaitMessageBox, (const char* caption, const char* text, unsig
     await page.messageBox(UTF8ToString(caption), UTF8ToString(text), type);
 });
 
+EM_JS(void, ReportExit, (int code), {
+    var page = Module["orvikPage"];
+    if (page && page.exited) page.exited(code);
+});
+
 }  // namespace
+
+void WebReportExit(int code) { ReportExit(code); }
 
 void WebAwaitNextFrame() { AwaitAnimationFrame(); }
 

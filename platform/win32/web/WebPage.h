@@ -8,3 +8,6 @@ void WebAwaitNextFrame();
 
 // Shows a message box on the page and waits until the person dismisses it.
 void WebShowMessageBox(const char* caption, const char* text, unsigned type);
+
+// Tells the page that the program has ended with this exit code.
+void WebReportExit(int code);
