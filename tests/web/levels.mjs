@@ -4,11 +4,14 @@ import { execFileSync } from "node:child_process";
 import { mkdirSync, writeFileSync, readFileSync } from "node:fs";
 import { join } from "node:path";
 
-export const CONFIG = [
-  "ekran szerokosc 320", "ekran wysokosc 240", "filtr tekstur LINEAR", "tryb wypelnienia SOLID",
-  "tekstury sa ENABLE", "mgla jest DISABLE", "kolor r 10", "kolor g 20", "kolor b 30",
-  "gestosc mgly 0.0", "predkosc ruchu 1.0", "czulosc myszy 0.1", "",
-].join("\n");
+// The configuration of the test levels, with a fill mode of SOLID, WIREFRAME or POINTS.
+export function config(fill = "SOLID") {
+  return [
+    "ekran szerokosc 320", "ekran wysokosc 240", "filtr tekstur LINEAR", `tryb wypelnienia ${fill}`,
+    "tekstury sa ENABLE", "mgla jest DISABLE", "kolor r 10", "kolor g 20", "kolor b 30",
+    "gestosc mgly 0.0", "predkosc ruchu 1.0", "czulosc myszy 0.1", "",
+  ].join("\n");
+}
 
 function solidBmp(r, g, b) {
   // 8 x 8, 24 bits, bottom-up rows of 24 bytes (no padding needed).
@@ -75,7 +78,7 @@ export const QUAD_COLOURS = {
 
 // Four squares, one per texture file format, seen straight on from a pose
 // that the path holds for `records` frames before its end marker.
-export function writeQuadLevel(dir, records) {
+export function writeQuadLevel(dir, records, fill = "SOLID") {
   mkdirSync(dir, { recursive: true });
   const names = Object.keys(QUAD_COLOURS);
   const quadrants = [[-10, 0], [0, 0], [-10, -10], [0, -10]];
@@ -87,7 +90,7 @@ export function writeQuadLevel(dir, records) {
   });
   const map = `${names.length}\n${names.join("\n")}\n${lines.length}\n${lines.join("\n")}\n`;
   const path = "x 0 0 -24 0 0 0\n".repeat(records) + "T\n";
-  writeFileSync(join(dir, "GAME.CFG"), CONFIG);
+  writeFileSync(join(dir, "GAME.CFG"), config(fill));
   writeFileSync(join(dir, "MAP.MBM"), map);
   writeFileSync(join(dir, "RC.DEM"), path);
   writeFileSync(join(dir, "RED.BMP"), solidBmp(...QUAD_COLOURS["RED.BMP"]));

@@ -225,6 +225,57 @@ test("a held pose of the quad level shows each texture format's colour where the
   await page.close();
 });
 
+// Counts, in a saved frame, the pixels within 8 of each quadrant's colour, and
+// reads the centre of each quadrant.
+function quadrantPixels(page, png) {
+  return page.evaluate(async ([png, colours]) => {
+    const bytes = Uint8Array.from(atob(png), (c) => c.charCodeAt(0));
+    const bitmap = await createImageBitmap(new Blob([bytes], { type: "image/png" }));
+    const canvas = new OffscreenCanvas(bitmap.width, bitmap.height);
+    const context = canvas.getContext("2d");
+    context.drawImage(bitmap, 0, 0);
+    const data = context.getImageData(0, 0, bitmap.width, bitmap.height).data;
+    const counts = colours.map(() => 0);
+    for (let i = 0; i < data.length; i += 4)
+      colours.forEach((c, k) => {
+        if (Math.abs(data[i] - c[0]) <= 8 && Math.abs(data[i + 1] - c[1]) <= 8 && Math.abs(data[i + 2] - c[2]) <= 8) ++counts[k];
+      });
+    const at = (fx, fy) => {
+      const o = (Math.floor(bitmap.height * fy) * bitmap.width + Math.floor(bitmap.width * fx)) * 4;
+      return [data[o], data[o + 1], data[o + 2]];
+    };
+    return { counts, centres: [at(0.4, 0.35), at(0.6, 0.35), at(0.4, 0.65), at(0.6, 0.65)] };
+  }, [png, Object.values(QUAD_COLOURS)]);
+}
+
+test("wireframe and point fill draw the quad level's edges and corners only, as the Linux build does", async () => {
+  for (const fill of ["WIREFRAME", "POINTS"]) {
+    const dir = join(work, `quad-${fill}`);
+    const members = writeQuadLevel(dir, 25, fill);
+    const bytes = pack(orvikPack, join(served, `QUAD-${fill}.MBP`), dir, members);
+    const env = { ORVIK_CAPTURE_EVERY: "20" };
+    const linux = linuxFrames(bytes, env);
+    const page = await openPage(`?package=QUAD-${fill}.MBP`, { env: { ...env, ORVIK_CAPTURE_DIR: "/frames" } });
+    const ended = await waitFor(page, ["ended", "failed"]);
+    assert.equal(ended.exitCode, 0);
+    const web = await webFrames(page, "/frames");
+    const name = "frame-000021.png";
+    const expected = await quadrantPixels(page, linux[name].toString("base64"));
+    const shown = await quadrantPixels(page, web[name]);
+    console.log(`${fill}: pixels of each colour, Linux ${expected.counts}, web ${shown.counts}`);
+    shown.counts.forEach((count, k) => {
+      assert.ok(count > 0, `${fill}: quadrant ${k} drawn`);
+      // Lines and points are one pixel wide either way; a filled square would
+      // hold thousands of pixels.
+      assert.ok(Math.abs(count - expected.counts[k]) <= Math.max(8, expected.counts[k] * 0.25),
+                `${fill}: quadrant ${k} has ${count} pixels against ${expected.counts[k]}`);
+    });
+    // Inside each square only the background shows.
+    shown.centres.forEach((c, k) => assert.deepEqual(c, [10, 20, 30], `${fill}: centre of quadrant ${k}`));
+    await page.close();
+  }
+});
+
 test("damaged packages show the viewer's message on the page and end cleanly", async () => {
   const dir = join(work, "damaged");
   const members = writeQuadLevel(dir, 5);
