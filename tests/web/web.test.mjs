@@ -302,6 +302,33 @@ test("damaged packages show the viewer's message on the page and end cleanly", a
   await page.close();
 });
 
+test("a package chosen with the file picker or dropped on the page plays in place of the sample", async () => {
+  const dir = join(work, "picked");
+  const file = join(work, "PICKED.MBP");
+  pack(orvikPack, file, dir, writeQuadLevel(dir, 12));
+  const page = await openPage("");
+  await page.waitForFunction(() => window.orvikState.frames > 5);
+  await page.setInputFiles("#package-file", file);
+  await page.waitForFunction(() => window.orvikState.playbacks === 2);
+  let ended = await waitFor(page, ["ended", "failed"]);
+  assert.equal(ended.exitCode, 0);
+  assert.equal(ended.frames, 13);
+  assert.match(await page.textContent("#status"), /PICKED\.MBP/);
+  // Dropped: the same bytes arrive through a drop event.
+  const bytes = readFileSync(file).toString("base64");
+  await page.evaluate((b64) => {
+    const data = new DataTransfer();
+    data.items.add(new File([Uint8Array.from(atob(b64), (c) => c.charCodeAt(0))], "DROPPED.MBP"));
+    document.body.dispatchEvent(new DragEvent("drop", { dataTransfer: data, bubbles: true, cancelable: true }));
+  }, bytes);
+  await page.waitForFunction(() => window.orvikState.playbacks === 3);
+  ended = await waitFor(page, ["ended", "failed"]);
+  assert.equal(ended.frames, 13);
+  assert.match(await page.textContent("#status"), /DROPPED\.MBP/);
+  assert.deepEqual(page.errors, []);
+  await page.close();
+});
+
 test("VER shows the information box before the level plays", async () => {
   const page = await openPage("");
   await page.waitForFunction(() => window.orvikState.frames > 5);
