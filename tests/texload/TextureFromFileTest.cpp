@@ -123,6 +123,23 @@ TEST_F(TextureFromFileTest, EachFileLayoutGetsItsFormat) {
     EXPECT_EQ(Desc(0).Pool, D3DPOOL_MANAGED);
 }
 
+TEST_F(TextureFromFileTest, ColourKeyOnAPalettisedBitmapKeepsItOpaque) {
+    ASSERT_EQ(CreateDevice(64, 64), D3D_OK);
+    Picture picture(8, 8);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) picture.Set(x, y, 0, 0, 255);
+    picture.Set(5, 1, 255, 0, 0);
+    Bytes bmp = WriteBmp8(picture);
+    ASSERT_TRUE(WriteFile(dir_.File("keyed.bmp"), std::string(bmp.begin(), bmp.end())));
+    ASSERT_EQ(TextureFromFileEx(device_, "keyed.bmp", 0, 0, 1, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED, 0xFFFFFFFFu,
+                                0xFFFFFFFFu, 0xFFFF0000u, nullptr, nullptr, &texture_),
+              D3D_OK);
+    // The keyed entry turns black; the file's palette has no alpha, so neither has the texture.
+    EXPECT_EQ(Desc(0).Format, D3DFMT_X8R8G8B8);
+    EXPECT_EQ(Texel(0, 5, 1) & 0xFFFFFF, 0u);
+    EXPECT_EQ(Texel(0, 4, 1) & 0xFFFFFF, 0x0000FFu);
+}
+
 TEST_F(TextureFromFileTest, SameSizeLevelZeroIsAnExactCopy) {
     ASSERT_EQ(CreateDevice(64, 64), D3D_OK);
     Picture picture = Gradient(16, 16);
