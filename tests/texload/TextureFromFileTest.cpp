@@ -140,6 +140,23 @@ TEST_F(TextureFromFileTest, ColourKeyOnAPalettisedBitmapKeepsItOpaque) {
     EXPECT_EQ(Texel(0, 4, 1) & 0xFFFFFF, 0x0000FFu);
 }
 
+TEST_F(TextureFromFileTest, PicturesWiderThanTheDeviceAreDecodedAndFitted) {
+    ASSERT_EQ(CreateDevice(64, 64), D3D_OK);
+    D3DCAPS8 caps{};
+    device_->GetDeviceCaps(&caps);
+    // A 20000 x 2 bitmap of 120 KB: brought to the device's width when loaded.
+    ASSERT_EQ(Load("wide.bmp", WriteBmp24(Gradient(20000, 2))), D3D_OK);
+    const UINT width = Desc(0).Width;
+    EXPECT_LE(width, caps.MaxTextureWidth);
+    EXPECT_GE(width, 2u);
+    // The ramp keeps its course (the filter wraps round at the very edges).
+    EXPECT_NEAR(static_cast<int>((Texel(0, width / 4, 0) >> 16) & 0xFF), 64, 4) << width;
+    EXPECT_NEAR(static_cast<int>((Texel(0, width * 3 / 4, 1) >> 16) & 0xFF), 191, 4) << width;
+    ASSERT_EQ(Load("wide.png", WritePngGrey(Gradient(16385, 2))), D3D_OK);
+    EXPECT_EQ(Desc(0).Format, D3DFMT_L8);
+    EXPECT_LE(Desc(0).Width, caps.MaxTextureWidth);
+}
+
 TEST_F(TextureFromFileTest, SameSizeLevelZeroIsAnExactCopy) {
     ASSERT_EQ(CreateDevice(64, 64), D3D_OK);
     Picture picture = Gradient(16, 16);
