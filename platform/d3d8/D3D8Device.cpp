@@ -232,6 +232,12 @@ bool D3D8Device::CreateFrameBuffer() {
     glGenFramebuffers(1, &frameBuffer_);
     glBindFramebuffer(GL_FRAMEBUFFER, frameBuffer_);
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, colourTexture_, 0);
+    // A GL that cannot draw into 16-bit colour still draws the frame, at 8 bits a channel.
+    if (internalFormat != GL_RGBA8 && glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+        glBindTexture(GL_TEXTURE_2D, colourTexture_);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+        TextureBindingChanged();
+    }
     if (parameters_.EnableAutoDepthStencil) {
         bool stencil = parameters_.AutoDepthStencilFormat == D3DFMT_D24S8;
         glGenRenderbuffers(1, &depthBuffer_);
@@ -1079,6 +1085,11 @@ void D3D8Device::ApplyRenderState(D3DRENDERSTATETYPE state, DWORD value) {
         } else {
             glDisable(GL_CULL_FACE);
         }
+        break;
+    case D3DRS_DITHERENABLE:
+        // Off by default, as in Direct3D: a 16-bit frame shows its plain banding.
+        if (value) glEnable(GL_DITHER);
+        else glDisable(GL_DITHER);
         break;
     case D3DRS_ALPHABLENDENABLE:
         if (value) glEnable(GL_BLEND);
