@@ -352,5 +352,32 @@ TEST_F(DeviceRenderTest, SixteenBitDesktopDrawsAtItsDepth) {
         EXPECT_GE(red, mode.red * 7 / 8) << mode.desktop;
         EXPECT_LE(green, mode.green) << mode.desktop;
         EXPECT_GE(green, mode.green * 7 / 8) << mode.desktop;
+
+        // Copied out, the back buffer holds pixels in its own format's layout.
+        IDirect3DSurface8* copy = nullptr;
+        ASSERT_EQ(device_->CreateImageSurface(256, 4, mode.desktop, &copy), D3D_OK);
+        ASSERT_EQ(device_->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &back), D3D_OK);
+        EXPECT_EQ(device_->CopyRects(back, nullptr, 0, copy, nullptr), D3D_OK);
+        back->Release();
+        D3DLOCKED_RECT locked{};
+        ASSERT_EQ(copy->LockRect(&locked, nullptr, D3DLOCK_READONLY), D3D_OK);
+        for (UINT x : {0u, 77u, 200u, 255u}) {
+            const BYTE* row = static_cast<const BYTE*>(locked.pBits) + 2 * locked.Pitch;
+            D3DCOLOR seen = Pixel(frame, x, 2);
+            if (mode.desktop == D3DFMT_X8R8G8B8) {
+                D3DCOLOR stored;
+                std::memcpy(&stored, row + 4 * x, 4);
+                EXPECT_EQ(stored & 0xFFFFFF, seen & 0xFFFFFF) << x;
+                continue;
+            }
+            uint16_t stored;
+            std::memcpy(&stored, row + 2 * x, 2);
+            int greenBits = mode.desktop == D3DFMT_R5G6B5 ? 6 : 5;
+            int red = stored >> (greenBits + 5) & 31, greenValue = stored >> 5 & ((1 << greenBits) - 1);
+            EXPECT_EQ(red, (Channel(seen, 16) * 31 + 127) / 255) << x << " " << mode.desktop;
+            EXPECT_EQ(greenValue, (Channel(seen, 8) * ((1 << greenBits) - 1) + 127) / 255) << x << " " << mode.desktop;
+        }
+        copy->UnlockRect();
+        copy->Release();
     }
 }
