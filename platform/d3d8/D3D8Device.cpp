@@ -222,11 +222,22 @@ bool D3D8Device::CreateFrameBuffer() {
     glBindTexture(GL_TEXTURE_2D, colourTexture_);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    // The frame is drawn at the back buffer's own depth, so a 16-bit mode bands as it would.
+    const D3DFORMAT backFormat = parameters_.BackBufferFormat;
+    const GLenum internalFormat = backFormat == D3DFMT_R5G6B5 ? GL_RGB565
+                                  : backFormat == D3DFMT_X1R5G5B5 || backFormat == D3DFMT_A1R5G5B5 ? GL_RGB5_A1
+                                                                                                   : GL_RGBA8;
+    glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
     TextureBindingChanged();
     glGenFramebuffers(1, &frameBuffer_);
     glBindFramebuffer(GL_FRAMEBUFFER, frameBuffer_);
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, colourTexture_, 0);
+    // A GL that cannot draw into 16-bit colour still draws the frame, at 8 bits a channel.
+    if (internalFormat != GL_RGBA8 && glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+        glBindTexture(GL_TEXTURE_2D, colourTexture_);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+        TextureBindingChanged();
+    }
     if (parameters_.EnableAutoDepthStencil) {
         bool stencil = parameters_.AutoDepthStencilFormat == D3DFMT_D24S8;
         glGenRenderbuffers(1, &depthBuffer_);
@@ -565,25 +576,57 @@ void D3D8Device::ReadBackBufferRgba(std::vector<uint8_t>& rgba) {
         for (size_t i = 3; i < rgba.size(); i += 4) rgba[i] = 255;
 }
 
+namespace {
+
+// How the back buffer's pixels read and write in Direct3D's layout.
+bool BackBufferTransfer(D3DFORMAT format, GLenum* layout, GLenum* type, size_t* bytes) {
+    switch (format) {
+    case D3DFMT_X8R8G8B8:
+    case D3DFMT_A8R8G8B8:
+        *layout = GL_BGRA;
+        *type = GL_UNSIGNED_INT_8_8_8_8_REV;
+        *bytes = 4;
+        return true;
+    case D3DFMT_R5G6B5:
+        *layout = GL_RGB;
+        *type = GL_UNSIGNED_SHORT_5_6_5;
+        *bytes = 2;
+        return true;
+    case D3DFMT_X1R5G5B5:
+    case D3DFMT_A1R5G5B5:
+        *layout = GL_BGRA;
+        *type = GL_UNSIGNED_SHORT_1_5_5_5_REV;
+        *bytes = 2;
+        return true;
+    default: return false;
+    }
+}
+
+}  // namespace
+
 bool D3D8Device::ReadBackBufferBgra(std::vector<uint8_t>& bits) {
-    if (parameters_.BackBufferFormat != D3DFMT_X8R8G8B8 && parameters_.BackBufferFormat != D3DFMT_A8R8G8B8)
-        return false;
+    GLenum layout, type;
+    size_t bytes;
+    if (!BackBufferTransfer(parameters_.BackBufferFormat, &layout, &type, &bytes)) return false;
     MakeCurrent();
     GLsizei w = static_cast<GLsizei>(parameters_.BackBufferWidth), h = static_cast<GLsizei>(parameters_.BackBufferHeight);
-    bits.resize(static_cast<size_t>(w) * h * 4);
+    bits.resize(static_cast<size_t>(w) * h * bytes);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, frameBuffer_);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, w, h, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, bits.data());
+    glReadPixels(0, 0, w, h, layout, type, bits.data());
     return true;
 }
 
 void D3D8Device::WriteBackBufferBgra(const std::vector<uint8_t>& bits) {
+    GLenum layout, type;
+    size_t bytes;
+    if (!BackBufferTransfer(parameters_.BackBufferFormat, &layout, &type, &bytes)) return;
     GLsizei w = static_cast<GLsizei>(parameters_.BackBufferWidth), h = static_cast<GLsizei>(parameters_.BackBufferHeight);
-    if (bits.size() < static_cast<size_t>(w) * h * 4) return;
+    if (bits.size() < static_cast<size_t>(w) * h * bytes) return;
     MakeCurrent();
     glBindTexture(GL_TEXTURE_2D, colourTexture_);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, w, h, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, bits.data());
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, w, h, layout, type, bits.data());
     TextureBindingChanged();
 }
 
@@ -1042,6 +1085,11 @@ void D3D8Device::ApplyRenderState(D3DRENDERSTATETYPE state, DWORD value) {
         } else {
             glDisable(GL_CULL_FACE);
         }
+        break;
+    case D3DRS_DITHERENABLE:
+        // Off by default, as in Direct3D: a 16-bit frame shows its plain banding.
+        if (value) glEnable(GL_DITHER);
+        else glDisable(GL_DITHER);
         break;
     case D3DRS_ALPHABLENDENABLE:
         if (value) glEnable(GL_BLEND);

@@ -153,7 +153,7 @@ public:
     void ForgetGlTexture(GLuint texture);
     void ForgetVertexArray(GLuint vao);
     bool DecodesDxt() const { return decodeDxt_; }
-    // The back buffer as Direct3D A8R8G8B8 rows (top row first), and back.
+    // The back buffer in its Direct3D format's layout (top row first), and back.
     bool ReadBackBufferBgra(std::vector<uint8_t>& bits);
     void WriteBackBufferBgra(const std::vector<uint8_t>& bits);
     // The back buffer as 8-bit RGBA, top row first.

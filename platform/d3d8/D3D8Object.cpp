@@ -71,6 +71,7 @@ bool DesktopDisplayMode(D3DDISPLAYMODE& mode) {
     mode.Height = static_cast<UINT>(sdlMode.h);
     mode.RefreshRate = static_cast<UINT>(sdlMode.refresh_rate);
     mode.Format = FromSdlFormat(sdlMode.format);
+    if (capsOverridden && capsOverride.desktopFormat != D3DFMT_UNKNOWN) mode.Format = capsOverride.desktopFormat;
     return true;
 }
 

@@ -39,7 +39,10 @@ D3D8Surface::D3D8Surface(D3D8Device* device, SurfaceKind kind, UINT width, UINT 
                          DWORD usage, D3DPOOL pool, bool lockable)
     : DeviceChild(device), kind_(kind), format_(&DescribeFormat(format)), lockable_(lockable) {
     FillDesc(desc_, *format_, format, width, height, usage, pool);
-    if (kind_ == SurfaceKind::BackBuffer || kind_ == SurfaceKind::DepthStencil) {
+    if (kind_ == SurfaceKind::BackBuffer) {
+        pitch_ = FormatPitch(*format_, width);
+        desc_.Size = pitch_ * height;
+    } else if (kind_ == SurfaceKind::DepthStencil) {
         desc_.Size = width * height * (format == D3DFMT_D16 || format == D3DFMT_D16_LOCKABLE ? 2 : 4);
         pitch_ = width * 4;
     } else {

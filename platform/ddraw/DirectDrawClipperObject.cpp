@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/ddraw/DirectDrawObject.h"
+
 HRESULT DirectDrawClipperObject::QueryInterface(REFIID riid, void** object) {
     return AnswerQuery(riid, object, IID_IDirectDrawClipper);
 }
@@ -21,7 +23,13 @@ HRESULT DirectDrawClipperObject::SetHWnd(DWORD flags, HWND window) {
 RECT DirectDrawClipperObject::ClipArea(int surfaceWidth, int surfaceHeight) const {
     RECT area = {0, 0, surfaceWidth, surfaceHeight};
     RECT client;
-    if (window_ != nullptr && GetClientRect(window_, &client)) {
+    int displayWidth, displayHeight;
+    // The display's window may be desktop-sized with the mode scaled into it:
+    // in the display's own pixels it covers the whole mode.
+    if (DisplayWindowSize(window_, &displayWidth, &displayHeight)) {
+        area.right = std::min<LONG>(area.right, displayWidth);
+        area.bottom = std::min<LONG>(area.bottom, displayHeight);
+    } else if (window_ != nullptr && GetClientRect(window_, &client)) {
         area.right = std::min<LONG>(area.right, client.right);
         area.bottom = std::min<LONG>(area.bottom, client.bottom);
     }
