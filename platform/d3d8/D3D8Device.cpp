@@ -717,6 +717,10 @@ HRESULT D3D8Device::CreateImageSurface(UINT Width, UINT Height, D3DFORMAT Format
     const TextureFormat& format = DescribeFormat(Format);
     if (Width == 0 || Height == 0 || !format.texture) return D3DERR_INVALIDCALL;
     if (format.compressed && (Width % 4 != 0 || Height % 4 != 0)) return D3DERR_INVALIDCALL;
+    // Pixels beyond what a surface's 32-bit size can describe cannot be had.
+    uint64_t units = format.compressed ? (uint64_t{Width} + 3) / 4 * ((uint64_t{Height} + 3) / 4)
+                                       : uint64_t{Width} * Height;
+    if (units * format.bytesPerUnit > 0xFFFFFFFFu) return E_OUTOFMEMORY;
     return NoThrowCall([&] {
         *ppSurface = new D3D8Surface(this, SurfaceKind::Image, Width, Height, Format, 0, D3DPOOL_SYSTEMMEM, true);
         return D3D_OK;

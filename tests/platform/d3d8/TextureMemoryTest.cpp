@@ -123,6 +123,10 @@ TEST_F(TextureMemoryTest, AllocationFailureIsOutOfMemory) {
             if (device_->CreateImageSurface(16384, 16384, D3DFMT_A8R8G8B8, &surface) != E_OUTOFMEMORY ||
                 surface != nullptr)
                 std::_Exit(5);
+            // A surface larger than a 32-bit size can describe is no more to be had.
+            if (device_->CreateImageSurface(65536, 65536, D3DFMT_A8R8G8B8, &surface) != E_OUTOFMEMORY ||
+                surface != nullptr)
+                std::_Exit(7);
             // Small things still work.
             if (device_->CreateTexture(64, 64, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture) != D3D_OK)
                 std::_Exit(6);
