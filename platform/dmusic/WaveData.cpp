@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -83,7 +84,10 @@ HRESULT ConvertInPieces(const uint8_t* source, size_t frames, const SampleLayout
         if (cvt.needed && SDL_ConvertAudio(&cvt) < 0) return DMUS_E_LOADER_FORMATNOTSUPPORTED;
         size_t made = cvt.needed ? static_cast<size_t>(cvt.len_cvt) : count * workBytes;
         if (made != count * outFrameBytes) return DMUS_E_LOADER_FORMATNOTSUPPORTED;
-        const float* floats = reinterpret_cast<const float*>(buffer.data());
+        // Float waves may hold NaN or infinite samples: they play as silence.
+        float* floats = reinterpret_cast<float*>(buffer.data());
+        for (size_t i = 0; i < count * static_cast<size_t>(outChannels); ++i)
+            if (!std::isfinite(floats[i])) floats[i] = 0.0f;
         wave->samples.insert(wave->samples.end(), floats, floats + count * static_cast<size_t>(outChannels));
         done += count;
     }

@@ -1,7 +1,6 @@
 // libFuzzer target: a wave file's bytes through the loading path and the mixer,
 // as the music plays them: loaded, started as a looping voice on a mono and a
 // stereo buffer, and mixed for a few device periods (no audio device needed).
-#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
@@ -28,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (int period = 0; period < 3; ++period) {
             mixer.Mix(out.data(), 512);
             for (float v : out)
-                if (!(v >= -1.0f && v <= 1.0f) && !std::isnan(v)) std::abort();
+                if (!(v >= -1.0f && v <= 1.0f)) std::abort();
         }
     }
     return 0;

@@ -161,6 +161,18 @@ TEST(WaveLoadTest, PiecesMakeTheSameSamples) {
     EXPECT_FLOAT_EQ(wave->samples[1], -0.5f);
     EXPECT_NEAR(wave->samples[2], 1.0f, 1e-6);
 
+    // Float samples that are no numbers play as silence.
+    Format floats;
+    floats.tag = 3;
+    floats.bits = 32;
+    Bytes odd;
+    for (uint32_t bits : {0x7FC00000u, 0x7F800000u, 0x3F000000u}) Put32(odd, bits);
+    ASSERT_EQ(Load(Wave(floats, odd, 12), &wave), S_OK);
+    ASSERT_EQ(wave->Frames(), 3u);
+    EXPECT_EQ(wave->samples[0], 0.0f);
+    EXPECT_EQ(wave->samples[1], 0.0f);
+    EXPECT_EQ(wave->samples[2], 0.5f);
+
     // A wave of many pieces at the default piece size keeps every frame in order.
     Format bytes8;
     bytes8.bits = 8;
