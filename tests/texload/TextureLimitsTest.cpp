@@ -33,20 +33,20 @@ protected:
         setenv("ORVIK_TEXTURE_MEMORY_MB", megabytes, 1);
         PlatformReloadSettings();
     }
-    std::string WritePicture(const std::string& name, int size) {
+    std::string WritePicture(const TempDir& dir, const std::string& name, int size) {
         Picture picture(size, size);
         Bytes bytes = WriteBmp24(picture);
-        EXPECT_TRUE(WriteFile(dir_.File(name), std::string(bytes.begin(), bytes.end())));
-        return dir_.File(name);
+        EXPECT_TRUE(WriteFile(dir.File(name), std::string(bytes.begin(), bytes.end())));
+        return dir.File(name);
     }
-    TempDir dir_;
 };
 
 TEST_F(TextureLimitsTest, LoadBeyondTheBudgetFailsAndLeavesTheOutputAlone) {
     UseBudget("2");
     ASSERT_EQ(CreateDevice(32, 32), D3D_OK);
     // 512 x 512 as X8R8G8B8 with its chain takes more than 2 MiB in memory and in GL.
-    std::string big = WritePicture("big.bmp", 512);
+    TempDir dir;
+    std::string big = WritePicture(dir, "big.bmp", 512);
     IDirect3DTexture8* out = UNTOUCHED;
     EXPECT_EQ(TextureFromFile(device_, big.c_str(), &out), E_OUTOFMEMORY);
     EXPECT_EQ(out, UNTOUCHED);
@@ -57,7 +57,7 @@ TEST_F(TextureLimitsTest, LoadBeyondTheBudgetFailsAndLeavesTheOutputAlone) {
     EXPECT_EQ(device_->GetAvailableTextureMem(), 2 * MB);
 
     // What fits still loads, and gives its memory back when released.
-    std::string small = WritePicture("small.bmp", 64);
+    std::string small = WritePicture(dir, "small.bmp", 64);
     ASSERT_EQ(TextureFromFile(device_, small.c_str(), &out), D3D_OK);
     EXPECT_LT(device_->GetAvailableTextureMem(), 2 * MB);
     out->Release();
@@ -66,7 +66,8 @@ TEST_F(TextureLimitsTest, LoadBeyondTheBudgetFailsAndLeavesTheOutputAlone) {
 
 TEST_F(TextureLimitsTest, NamesThatAreNoFilesFailAtOnce) {
     ASSERT_EQ(CreateDevice(32, 32), D3D_OK);
-    SpecialFiles special = MakeSpecialFiles(dir_, "wall");
+    TempDir dir;
+    SpecialFiles special = MakeSpecialFiles(dir, "wall");
     for (const std::string& name : special.All()) {
         SCOPED_TRACE(name);
         IDirect3DTexture8* out = UNTOUCHED;
