@@ -2,6 +2,7 @@
 
 #include "platform/d3d8/D3D8Device.h"
 #include "platform/d3d8/D3D8Texture.h"
+#include "platform/win32/ComGuard.h"
 
 namespace {
 
@@ -114,7 +115,13 @@ HRESULT D3D8Surface::LockRect(D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DW
     if (pLockedRect == nullptr || locked_ || !lockable_) return D3DERR_INVALIDCALL;
     if (kind_ == SurfaceKind::DepthStencil) return D3DERR_INVALIDCALL;
     if (kind_ == SurfaceKind::BackBuffer) {
-        if (!Device()->ReadBackBufferBgra(bits_)) return D3DERR_INVALIDCALL;
+        bool read = false;
+        HRESULT result = NoThrowCall([&] {
+            read = Device()->ReadBackBufferBgra(bits_);
+            return D3D_OK;
+        });
+        if (FAILED(result)) return result;
+        if (!read) return D3DERR_INVALIDCALL;
     }
     size_t offset = 0;
     if (!LockOffset(*format_, pitch_, desc_.Width, desc_.Height, pRect, &offset)) return D3DERR_INVALIDCALL;

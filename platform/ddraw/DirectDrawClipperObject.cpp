@@ -1,6 +1,7 @@
 #include "platform/ddraw/DirectDrawClipperObject.h"
 
 #include <algorithm>
+#include <new>
 
 #include "platform/ddraw/DirectDrawObject.h"
 
@@ -39,6 +40,6 @@ RECT DirectDrawClipperObject::ClipArea(int surfaceWidth, int surfaceHeight) cons
 HRESULT WINAPI DirectDrawCreateClipper(DWORD flags, LPDIRECTDRAWCLIPPER* clipper, IUnknown* outer) {
     if (clipper == nullptr || flags != 0) return DDERR_INVALIDPARAMS;
     if (outer != nullptr) return CLASS_E_NOAGGREGATION;
-    *clipper = new DirectDrawClipperObject;
-    return DD_OK;
+    *clipper = new (std::nothrow) DirectDrawClipperObject;
+    return *clipper != nullptr ? DD_OK : DDERR_OUTOFMEMORY;
 }

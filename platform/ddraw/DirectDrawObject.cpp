@@ -5,6 +5,7 @@
 #include "platform/ddraw/DirectDrawClipperObject.h"
 #include "platform/ddraw/DirectDrawSurface.h"
 #include "platform/ddraw/DisplayFormat.h"
+#include "platform/win32/ComGuard.h"
 #include "platform/win32/PlatformSettings.h"
 #include "platform/win32/PlatformWindow.h"
 
@@ -231,11 +232,25 @@ HRESULT DirectDrawObject::CreateSurface(LPDDSURFACEDESC2 desc, LPDIRECTDRAWSURFA
         madeCaps |= DDSCAPS_VISIBLE;
         if (caps & DDSCAPS_FLIP) madeCaps |= DDSCAPS_FRONTBUFFER;
     }
-    auto* made = new DirectDrawSurface(this, pixelSets[0], madeCaps, held);
-    for (DWORD i = 1; i <= backBuffers; ++i) {
-        DWORD backCaps = DDSCAPS_FLIP | DDSCAPS_COMPLEX | DDSCAPS_VIDEOMEMORY | DDSCAPS_LOCALVIDMEM;
-        if (i == 1) backCaps |= DDSCAPS_BACKBUFFER;
-        made->AttachBackBuffer(new DirectDrawSurface(this, pixelSets[i], backCaps, held));
+    DirectDrawSurface* made = nullptr;
+    HRESULT result = NoThrowCall([&] {
+        made = new DirectDrawSurface(this, pixelSets[0], madeCaps, held);
+        for (DWORD i = 1; i <= backBuffers; ++i) {
+            DWORD backCaps = DDSCAPS_FLIP | DDSCAPS_COMPLEX | DDSCAPS_VIDEOMEMORY | DDSCAPS_LOCALVIDMEM;
+            if (i == 1) backCaps |= DDSCAPS_BACKBUFFER;
+            made->AttachBackBuffer(new DirectDrawSurface(this, pixelSets[i], backCaps, held));
+        }
+        return DD_OK;
+    }, DDERR_OUTOFMEMORY);
+    if (FAILED(result)) {
+        // What was made is released with the pixels it took; the rest are freed here.
+        if (made != nullptr) {
+            made->Release();
+        } else {
+            for (DWORD i = 0; i <= backBuffers; ++i) SDL_FreeSurface(pixelSets[i]);
+            if (inVideo) GiveMemory(needed);
+        }
+        return result;
     }
     if (desc->dwFlags & DDSD_CKSRCBLT) made->SetColorKey(DDCKEY_SRCBLT | DDCKEY_COLORSPACE, &desc->ddckCKSrcBlt);
     if (desc->dwFlags & DDSD_CKDESTBLT) made->SetColorKey(DDCKEY_DESTBLT | DDCKEY_COLORSPACE, &desc->ddckCKDestBlt);
