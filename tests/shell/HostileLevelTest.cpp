@@ -275,6 +275,18 @@ TEST_F(HostileLevelTest, FifosDirectoriesAndUnreadableFilesUnderTheTextFilesName
     }
 }
 
+TEST_F(HostileLevelTest, AFifoUnderATexturesNameLoadsNothingAndNeverWaits) {
+    // The package lacks the texture; a FIFO of its name lies there, no writer behind it.
+    Members level = Level("PIPE.BMP");
+    level.pop_back();
+    WritePackage(level);
+    ASSERT_EQ(::mkfifo((work_ + "/PIPE.BMP").c_str(), 0600), 0);
+    ChildRun run = RunAndStop({SIGTERM});
+    EXPECT_FALSE(run.timedOut);
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    ExpectOnly({"PIPE.BMP"});
+}
+
 TEST_F(HostileLevelTest, AFullDiskOrAReadOnlyDirectoryStopsStartUpWithItsCause) {
     if (!MountSmallDisk("size=256k")) GTEST_SKIP() << "needs to mount a small tmpfs (root)";
     // The texture fits once, not twice.
