@@ -30,6 +30,7 @@ void MapTextReader::Attach(std::FILE* file, size_t chunkSize) {
     file_ = file;
     chunkSize_ = chunkSize == 0 || chunkSize > BUFFER_SIZE ? BUFFER_SIZE : chunkSize;
     pos_ = end_ = buffer_;
+    bufferStart_ = 0;
     atEnd_ = false;
     readFailed_ = false;
 }
@@ -43,6 +44,7 @@ void MapTextReader::Close() {
 
 bool MapTextReader::Refill() {
     if (atEnd_ || file_ == nullptr) return false;
+    bufferStart_ += static_cast<uint64_t>(end_ - buffer_);
     size_t n = std::fread(buffer_, 1, chunkSize_, file_);
     pos_ = buffer_;
     end_ = buffer_ + n;
