@@ -276,6 +276,9 @@ TEST(OrvikLevelTest, DamagedPackagesAndBadCommandLines) {
     run = Level(dir, {"check", "nothing-here"});
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_TRUE(Has(run, "cannot open the package nothing-here")) << run.output;
+    run = Level(dir, {"check", "nothing-here", "--json"});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(Has(run, "\"level\": null, \"errors\": 1")) << run.output;
     run = Level(dir, {"info", "."});
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_TRUE(Has(run, "holds neither DATA.MBP nor the loose files of a level")) << run.output;

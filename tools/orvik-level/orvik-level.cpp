@@ -10,6 +10,7 @@
 #include "tools/orvik-image/ToolDevice.h"
 #include "tools/orvik-level/ConfigCheck.h"
 #include "tools/orvik-level/Findings.h"
+#include "tools/orvik-level/JsonText.h"
 #include "tools/orvik-level/LevelReport.h"
 #include "tools/orvik-level/LevelSource.h"
 #include "tools/orvik-level/LevelSummary.h"
@@ -155,8 +156,9 @@ int main(int argc, char** argv) {
     std::string error;
     if (!source.Open(path, key, &findings, &error)) {
         std::fprintf(stderr, "orvik-level: %s\n", error.c_str());
-        if (json) std::printf("{\"level\": null, \"errors\": 1, \"warnings\": 0, \"problems\": [], \"error\": \"%s\"}\n",
-                              "no level");
+        if (json)
+            std::printf("{\"level\": null, \"errors\": 1, \"warnings\": 0, \"problems\": [], \"error\": %s}\n",
+                        JsonString(error).c_str());
         return 2;
     }
     summary.level = source.IsPackage() ? path : path + " (loose files)";
