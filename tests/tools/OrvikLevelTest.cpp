@@ -44,6 +44,7 @@ TEST(OrvikLevelTest, SampleLevelIsCleanAndDescribed) {
         EXPECT_TRUE(Has(check, "GRASS.DDS: dds DXT1 256 x 256, 9 stored levels; device DXT1 256 x 256, 9 levels"))
             << check.output;
         EXPECT_TRUE(Has(check, "TARGET.PNG: png P8 64 x 64; device A8R8G8B8 64 x 64, 7 levels")) << check.output;
+        EXPECT_TRUE(Has(check, "camera path: 720 records and the end marker\nmusic: plays, 4.00 s")) << check.output;
     }
     ChildRun info = Level(dir, {"info", "DATA.MBP"});
     EXPECT_EQ(info.exitCode, 0) << info.output;

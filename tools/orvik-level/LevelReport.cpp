@@ -77,6 +77,20 @@ std::string Unmatched(const std::string& keyword, const char* instead) {
 
 double Seconds(const PathSummary& p) { return (p.records + 1) / 60.0; }
 
+std::string PathLine(const PathSummary& p) {
+    if (!p.read) return "not read";
+    return std::to_string(p.records) + (p.records == 1 ? " record" : " records") +
+           (p.endMarker ? " and the end marker" : ", no end marker");
+}
+
+std::string MusicLine(const SoundSummary& s) {
+    if (!s.present) return "none";
+    if (!s.plays) return "does not play";
+    char text[64];
+    std::snprintf(text, sizeof text, "plays, %.2f s", s.seconds);
+    return text;
+}
+
 }  // namespace
 
 void PrintCheck(std::FILE* out, const Findings& findings, const LevelSummary& summary, bool json) {
@@ -93,6 +107,10 @@ void PrintCheck(std::FILE* out, const Findings& findings, const LevelSummary& su
                          JsonString(f.place.text).c_str(), JsonString(f.message).c_str());
         }
         std::fprintf(out, "%s,\n  \"textures\": %s", all.empty() ? "]" : "\n  ]", TexturesJson(summary).c_str());
+        const PathSummary& p = summary.path;
+        std::fprintf(out, ",\n  \"path\": {\"records\": %d, \"endMarker\": %s},\n  \"music\": %s", p.records,
+                     p.endMarker ? "true" : "false",
+                     summary.sound.present ? (summary.sound.plays ? "\"plays\"" : "\"does not play\"") : "null");
         if (!summary.deviceNote.empty()) std::fprintf(out, ",\n  \"note\": %s", JsonString(summary.deviceNote).c_str());
         std::fprintf(out, "\n}\n");
         return;
@@ -102,6 +120,7 @@ void PrintCheck(std::FILE* out, const Findings& findings, const LevelSummary& su
         std::fprintf(out, "textures:\n");
         for (const TextureSummary& t : summary.textures) std::fprintf(out, "  %s\n", TextureLine(t).c_str());
     }
+    std::fprintf(out, "camera path: %s\nmusic: %s\n", PathLine(summary.path).c_str(), MusicLine(summary.sound).c_str());
     if (!summary.deviceNote.empty()) std::fprintf(out, "note: %s\n", summary.deviceNote.c_str());
     findings.PrintText(out);
     if (findings.Errors() == 0 && findings.Warnings() == 0)
