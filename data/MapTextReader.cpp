@@ -38,6 +38,7 @@ void MapTextReader::Attach(std::FILE* file, size_t chunkSize) {
     file_ = file;
     chunkSize_ = chunkSize == 0 || chunkSize > BUFFER_SIZE ? BUFFER_SIZE : chunkSize;
     pos_ = end_ = buffer_;
+    bufferStart_ = 0;
     atEnd_ = false;
     readFailed_ = false;
 }
@@ -54,6 +55,7 @@ bool MapTextReader::Refill() {
     // The last few characters move to the front, where a scan can go back to them.
     size_t kept = static_cast<size_t>(end_ - buffer_);
     if (kept > KEPT_BEHIND) kept = KEPT_BEHIND;
+    bufferStart_ += static_cast<uint64_t>(end_ - buffer_) - kept;
     std::memmove(buffer_, end_ - kept, kept);
     size_t n = std::fread(buffer_ + kept, 1, chunkSize_, file_);
     pos_ = buffer_ + kept;

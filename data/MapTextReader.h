@@ -39,6 +39,9 @@ public:
     int ReadWord(char* word, int width);
     // fgetc.
     int ReadChar() { return Get(); }
+    // How many bytes of the file the reads so far have taken: where the next
+    // read starts, for tools that point at a place in the text.
+    uint64_t Offset() const { return bufferStart_ + static_cast<uint64_t>(pos_ - buffer_); }
 
 private:
     int Get() {
@@ -58,6 +61,7 @@ private:
     size_t chunkSize_ = BUFFER_SIZE;
     const char* pos_ = nullptr;
     const char* end_ = nullptr;
+    uint64_t bufferStart_ = 0;  // file offset of buffer_[0]
     bool atEnd_ = false;
     bool readFailed_ = false;
     ScannedNumber number_;
