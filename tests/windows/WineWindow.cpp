@@ -1,5 +1,6 @@
 // wine-window: does to another program's window what a user would, for the
 // tests that run the Windows programs under Wine.
+//   wine-window wait CLASS     waits until a window of CLASS is shown
 //   wine-window close CLASS    asks the first window of CLASS to close, as its
 //                              close button does (WM_SYSCOMMAND, SC_CLOSE)
 //   wine-window answer TITLE   prints the text of the message box titled TITLE
@@ -26,9 +27,10 @@ HWND WaitForWindow(const char* className, const char* title) {
 
 int main(int argc, char** argv) {
     if (argc != 3) {
-        std::fputs("usage: wine-window close CLASS | answer TITLE\n", stderr);
+        std::fputs("usage: wine-window wait CLASS | close CLASS | answer TITLE\n", stderr);
         return 2;
     }
+    if (std::strcmp(argv[1], "wait") == 0) return WaitForWindow(argv[2], nullptr) != nullptr ? 0 : 1;
     if (std::strcmp(argv[1], "close") == 0) {
         HWND window = WaitForWindow(argv[2], nullptr);
         if (window == nullptr) return 1;
@@ -47,6 +49,6 @@ int main(int argc, char** argv) {
         PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
         return 0;
     }
-    std::fputs("usage: wine-window close CLASS | answer TITLE\n", stderr);
+    std::fputs("usage: wine-window wait CLASS | close CLASS | answer TITLE\n", stderr);
     return 2;
 }
