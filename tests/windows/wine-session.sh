@@ -19,7 +19,8 @@ xvfb=$!
 exec 3>&-
 for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(head -n 1 "$work/display")"
-export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="winemenubuilder.exe=d"
+# No desktop menu entries, and no offer to download Mono or Gecko (a dialog that would wait).
+export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d"
 "$wine" wineboot -i >"$work/wineboot.log" 2>&1
 # A crash ends the program at once instead of waiting in Wine's debugger.
 "$wine" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /d '' /f \
