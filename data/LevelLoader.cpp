@@ -181,7 +181,9 @@ LevelResult LoadLevel() {
     drawList.Fill(triangleGroups, groups);
     map.Close();
 
-    musicPlayer.Create(u"SOUND.WAV", &musicLoader);
+    // Spelled out so that it is a WCHAR string with either width of WCHAR.
+    static const WCHAR musicFileName[] = {'S', 'O', 'U', 'N', 'D', '.', 'W', 'A', 'V', '\0'};
+    musicPlayer.Create(musicFileName, &musicLoader);
     musicPlayer.SetRepeats(0);
     musicPlayer.Play();
     dataPackage.Close();

@@ -19,7 +19,8 @@ ToolDevice::~ToolDevice() {
 
 bool ToolDevice::Create() {
     // The window is never shown to anyone: no display is needed.
-    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    // (Linux's platform layer reads this; Windows ignores it.)
+    if (std::getenv("SDL_VIDEODRIVER") == nullptr) putenv(const_cast<char*>("SDL_VIDEODRIVER=offscreen"));
     WNDCLASSA windowClass = {};
     windowClass.lpfnWndProc = ToolWindowProc;
     windowClass.lpszClassName = "orvik-image";
