@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include "data/StreamNumbers.h"
+
 bool ConfigTokens::Skip() {
     char word[128];
     return Word(word);
@@ -15,6 +17,6 @@ bool ConfigTokens::Word(char (&word)[128]) {
     return true;
 }
 
-bool ConfigTokens::Integer(int* value) { return std::fscanf(file_, "%d", value) == 1; }
+bool ConfigTokens::Integer(int* value) { return ReadStreamInt(file_, value) == 1; }
 
-bool ConfigTokens::Real(float* value) { return std::fscanf(file_, "%f", value) == 1; }
+bool ConfigTokens::Real(float* value) { return ReadStreamFloat(file_, value) == 1; }

@@ -16,7 +16,7 @@
 
 namespace {
 
-constexpr int MAX_NAME_LENGTH = 255;
+constexpr int MAX_NAME_LENGTH = MAX_TEXTURE_NAME;
 
 // Static: the level file is read through a fixed buffer, not the heap.
 MapTextReader mapReader;
@@ -59,18 +59,6 @@ private:
     bool groupFull_ = false;
 };
 
-// Reads one name token; a longer one is read to its end and reported too long.
-bool ReadName(MapTextReader& map, char (&name)[MAX_NAME_LENGTH + 1], bool* tooLong) {
-    if (map.ReadWord(name, MAX_NAME_LENGTH) != 1) return false;
-    *tooLong = false;
-    int next = map.ReadChar();
-    while (next != EOF && !std::isspace(next)) {
-        *tooLong = true;
-        next = map.ReadChar();
-    }
-    return true;
-}
-
 // Reads the texture names, extracting and loading the first 40. Returns the
 // number of names read, -1 when a name could not be read, or -2 when loading
 // stopped (an extraction failed or the user asked to stop).
@@ -80,7 +68,7 @@ int LoadTextures(MapTextReader& map, int textureCount, LevelProblems& problems) 
         if (i < MAX_TEXTURES && StopRequested()) return -2;
         char name[MAX_NAME_LENGTH + 1];
         bool tooLong = false;
-        if (!ReadName(map, name, &tooLong)) {
+        if (!ReadTextureName(map, name, &tooLong)) {
             problems.Malformed("texture name", i);
             return -1;
         }
@@ -127,6 +115,17 @@ void ReadTriangles(MapTextReader& map, int groups, LevelProblems& problems) {
 }
 
 }  // namespace
+
+bool ReadTextureName(MapTextReader& map, char (&name)[MAX_TEXTURE_NAME + 1], bool* tooLong) {
+    if (map.ReadWord(name, MAX_TEXTURE_NAME) != 1) return false;
+    *tooLong = false;
+    int next = map.ReadChar();
+    while (next != EOF && !std::isspace(next)) {
+        *tooLong = true;
+        next = map.ReadChar();
+    }
+    return true;
+}
 
 int ReadTriangleText(MapTextReader& map, Vertex v[3], int* textureIndex) {
     // The order of "%f %f %f %f %f %f %f %f %f %d %f %f %f %f %f %f": the
@@ -182,7 +181,9 @@ LevelResult LoadLevel() {
     drawList.Fill(triangleGroups, groups);
     map.Close();
 
-    musicPlayer.Create(u"SOUND.WAV", &musicLoader);
+    // Spelled out so that it is a WCHAR string with either width of WCHAR.
+    static const WCHAR musicFileName[] = {'S', 'O', 'U', 'N', 'D', '.', 'W', 'A', 'V', '\0'};
+    musicPlayer.Create(musicFileName, &musicLoader);
     musicPlayer.SetRepeats(0);
     musicPlayer.Play();
     dataPackage.Close();

@@ -18,6 +18,13 @@ enum class LevelResult {
 // package is closed all the same.
 LevelResult LoadLevel();
 
+// Texture names longer than this are read to their end and not used.
+constexpr int MAX_TEXTURE_NAME = 255;
+
+// Reads one texture name ("%255s"); the rest of a longer token is taken too
+// and *tooLong set. False when no name could be read.
+bool ReadTextureName(MapTextReader& map, char (&name)[MAX_TEXTURE_NAME + 1], bool* tooLong);
+
 // Reads one triangle's 16 values as fscanf with "%f %f %f %f %f %f %f %f %f
 // %d %f %f %f %f %f %f" would; returns the number of values stored, or EOF
 // when the text ended before the first.

@@ -1,8 +1,9 @@
 #include "data/MapTextReader.h"
 
-#include <cmath>
 #include <cstdint>
-#include <cstdlib>
+#include <cstring>
+
+#include "data/DecimalScan.h"
 
 #include "platform/files/RegularFile.h"
 
@@ -11,10 +12,17 @@ namespace {
 // The C locale's classes; the viewer never changes locale.
 bool IsSpace(int c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 bool IsDigit(int c) { return c >= '0' && c <= '9'; }
-bool IsHexDigit(int c) { return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
-int ToLower(int c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; }
 
 }  // namespace
+
+// The reader's buffer as a source of the number scanner.
+struct BufferSource {
+    MapTextReader& reader;
+    int Get() { return reader.Get(); }
+    void Unget(int c) { reader.Unget(c); }
+    int Mark() { return 0; }
+    void Restore(int, int count, int) { reader.pos_ -= count + 1; }
+};
 
 bool MapTextReader::Open(const char* path) {
     std::FILE* file = OpenRegularFile(path, "r");
@@ -30,6 +38,7 @@ void MapTextReader::Attach(std::FILE* file, size_t chunkSize) {
     file_ = file;
     chunkSize_ = chunkSize == 0 || chunkSize > BUFFER_SIZE ? BUFFER_SIZE : chunkSize;
     pos_ = end_ = buffer_;
+    bufferStart_ = 0;
     atEnd_ = false;
     readFailed_ = false;
 }
@@ -43,9 +52,14 @@ void MapTextReader::Close() {
 
 bool MapTextReader::Refill() {
     if (atEnd_ || file_ == nullptr) return false;
-    size_t n = std::fread(buffer_, 1, chunkSize_, file_);
-    pos_ = buffer_;
-    end_ = buffer_ + n;
+    // The last few characters move to the front, where a scan can go back to them.
+    size_t kept = static_cast<size_t>(end_ - buffer_);
+    if (kept > KEPT_BEHIND) kept = KEPT_BEHIND;
+    bufferStart_ += static_cast<uint64_t>(end_ - buffer_) - kept;
+    std::memmove(buffer_, end_ - kept, kept);
+    size_t n = std::fread(buffer_ + kept, 1, chunkSize_, file_);
+    pos_ = buffer_ + kept;
+    end_ = pos_ + n;
     if (n == 0) {
         atEnd_ = true;
         readFailed_ = std::ferror(file_) != 0;
@@ -81,7 +95,7 @@ bool MapTextReader::ReadPlainDecimal(uint64_t* mantissa, int* fractionDigits, bo
     // The character after must end the number whatever came before it.
     int next = static_cast<unsigned char>(*p);
     if (p == limit || digits + fraction == 0 || digits + fraction > 19 || IsDigit(next) || next == '.' ||
-        ToLower(next) == 'e' || ToLower(next) == 'x')
+        next == 'e' || next == 'E')
         return false;
     *mantissa = m;
     *fractionDigits = fraction;
@@ -101,44 +115,8 @@ int MapTextReader::ReadInt(int* value) {
         *value = static_cast<int>(static_cast<uint32_t>(v));
         return 1;
     }
-    int c = Get();
-    if (c == EOF) return EOF;
-    ScannedNumber& n = number_;
-    n.Reset();
-    if (c == '-' || c == '+') {
-        if (c == '-') n.SetNegative();
-        c = Get();
-    }
-    while (IsDigit(c)) {
-        n.AddDigit(static_cast<char>(c), true);
-        c = Get();
-    }
-    Unget(c);
-    return n.ToInt(value) ? 1 : 0;
-}
-
-// "nan", "inf" and "infinity" in any case. A letter that breaks the word is
-// taken with it and the read fails.
-int MapTextReader::ReadSpecialFloat(int c, float* value) {
-    const char* word = ToLower(c) == 'n' ? "an" : "nf";
-    for (const char* w = word; *w; ++w)
-        if (ToLower(Get()) != *w) return 0;
-    bool negative = number_.negative;
-    if (word[0] == 'a') {
-        *value = std::strtof(negative ? "-nan" : "nan", nullptr);
-        return 1;
-    }
-    c = Get();
-    if (c != EOF) {
-        if (ToLower(c) == 'i') {
-            for (const char* w = "nity"; *w; ++w)
-                if (ToLower(Get()) != *w) return 0;
-        } else {
-            Unget(c);
-        }
-    }
-    *value = negative ? -HUGE_VALF : HUGE_VALF;
-    return 1;
+    BufferSource source{*this};
+    return ScanDecimalInt(source, number_, value);
 }
 
 int MapTextReader::ReadFloat(float* value) {
@@ -155,63 +133,8 @@ int MapTextReader::ReadFloat(float* value) {
         if (ScannedNumber::FastFloat(m, -fraction, negative, value)) return 1;
         pos_ = start;  // the full conversion below
     }
-    int c = Get();
-    if (c == EOF) return EOF;
-    ScannedNumber& n = number_;
-    n.Reset();
-    int taken = 0;  // characters that belong to the number
-    if (c == '-' || c == '+') {
-        if (c == '-') n.SetNegative();
-        ++taken;
-        c = Get();
-        if (c == EOF) return 0;
-    }
-    int lower = ToLower(c);
-    if (lower == 'n' || lower == 'i') return ReadSpecialFloat(c, value);
-
-    const int signTaken = taken;
-    bool gotDigit = false, gotDot = false, gotExponent = false;
-    int exponentChar = 'e';
-    int last = 0;
-    if (c == '0') {
-        ++taken;
-        c = Get();
-        if (ToLower(c) == 'x') {
-            n.SetHex();
-            exponentChar = 'p';
-            ++taken;
-            c = Get();
-        } else {
-            gotDigit = true;
-            n.AddDigit('0', true);
-        }
-    }
-    while (c != EOF) {
-        if (IsDigit(c)) {
-            if (gotExponent) n.AddExponentDigit(static_cast<char>(c));
-            else n.AddDigit(static_cast<char>(c), !gotDot);
-            gotDigit = true;
-        } else if (!gotExponent && n.hex && IsHexDigit(c)) {
-            n.AddDigit(static_cast<char>(c), !gotDot);
-            gotDigit = true;
-        } else if (gotExponent && last == exponentChar && (c == '-' || c == '+')) {
-            if (c == '-') n.SetExponentNegative();
-        } else if (gotDigit && !gotExponent && ToLower(c) == exponentChar) {
-            gotExponent = gotDot = true;
-            c = exponentChar;
-        } else if (!gotDot && c == '.') {
-            gotDot = true;
-        } else {
-            Unget(c);
-            break;
-        }
-        last = c;
-        ++taken;
-        c = Get();
-    }
-    // A sign alone, or "0x" with nothing after it, is no number.
-    if (taken == signTaken || (n.hex && taken == signTaken + 2)) return 0;
-    return n.ToFloat(value) ? 1 : 0;
+    BufferSource source{*this};
+    return ScanDecimalFloat(source, number_, value);
 }
 
 int MapTextReader::ReadWord(char* word, int width) {

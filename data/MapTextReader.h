@@ -1,8 +1,9 @@
-// Reads a level text file with the results of the runtime library's formatted
-// reads ("%d", "%f", "%Ns", fgetc) — the same values, the same characters
-// taken — but through one large fixed buffer and its own number scanning,
-// several times faster than fscanf. Plain decimal numbers convert directly;
-// anything else goes to strtof/strtol in a form that gives the same result.
+// Reads a level text file with the results of formatted reads ("%d", "%f",
+// "%Ns", fgetc) of the text files' number grammar (data/DecimalScan.h): the
+// same values, the same characters taken, but through one large fixed buffer
+// and its own number scanning, several times faster than fscanf. Plain
+// decimal numbers convert directly; longer ones through strtof/strtol in a
+// form that gives the same result.
 #pragma once
 
 #include <cstddef>
@@ -15,6 +16,9 @@ class MapTextReader {
 public:
     static constexpr size_t BUFFER_SIZE = 1 << 16;
     static constexpr int PLAIN_LOOKAHEAD = 48;
+    // Characters kept before the buffer's new contents at a refill, so that an
+    // "e", its sign and the character after them can be put back.
+    static constexpr size_t KEPT_BEHIND = 4;
 
     // Opens the file in text mode; false when it cannot be opened or is not a
     // regular file (a FIFO or device is never waited for).
@@ -27,14 +31,17 @@ public:
     // True once reading the file failed (an I/O error, not its end).
     bool ReadFailed() const { return readFailed_; }
 
-    // Each returns what fscanf returns for that one conversion: 1 when the
-    // value was stored, 0 when the text does not read, EOF at the end.
+    // Each returns 1 when the value was stored, 0 when the text does not
+    // read, EOF at the end, as a formatted read of that one conversion does.
     int ReadInt(int* value);
     int ReadFloat(float* value);
     // "%<width>s": up to width characters and a terminating zero.
     int ReadWord(char* word, int width);
     // fgetc.
     int ReadChar() { return Get(); }
+    // How many bytes of the file the reads so far have taken: where the next
+    // read starts, for tools that point at a place in the text.
+    uint64_t Offset() const { return bufferStart_ + static_cast<uint64_t>(pos_ - buffer_); }
 
 private:
     int Get() {
@@ -47,14 +54,16 @@ private:
     bool Refill();
     bool ReadPlainDecimal(uint64_t* mantissa, int* fractionDigits, bool* negative, bool allowPoint);
     void SkipSpace();
-    int ReadSpecialFloat(int c, float* value);
+
+    friend struct BufferSource;
 
     std::FILE* file_ = nullptr;
     size_t chunkSize_ = BUFFER_SIZE;
     const char* pos_ = nullptr;
     const char* end_ = nullptr;
+    uint64_t bufferStart_ = 0;  // file offset of buffer_[0]
     bool atEnd_ = false;
     bool readFailed_ = false;
     ScannedNumber number_;
-    char buffer_[BUFFER_SIZE];
+    char buffer_[KEPT_BEHIND + BUFFER_SIZE];
 };

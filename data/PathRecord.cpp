@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "data/SharedState.h"
+#include "data/StreamNumbers.h"
 
 void ReadPathRecord() {
     if (pathFile == nullptr) return;
@@ -13,7 +14,10 @@ void ReadPathRecord() {
         RunState = 0;
         return;
     }
-    // A number that does not read ends the record there; the fields read before it keep their new values.
-    std::fscanf(pathFile, "%f %f %f %f %f %f\n", &CameraPose[0], &CameraPose[1], &CameraPose[2], &CameraPose[3],
-                &CameraPose[4], &CameraPose[5]);
+    // A number that does not read ends the record there; the fields read
+    // before it keep their new values and the character that did not fit is
+    // the next marker. After the sixth number all white space goes with the record.
+    for (int i = 0; i < 6; ++i)
+        if (ReadStreamFloat(pathFile, &CameraPose[i]) != 1) return;
+    SkipStreamSpace(pathFile);
 }

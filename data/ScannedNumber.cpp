@@ -21,7 +21,6 @@ int64_t Clamp(int64_t v) { return v > EXPONENT_LIMIT ? EXPONENT_LIMIT : (v < -EX
 
 void ScannedNumber::Reset() {
     negative = false;
-    hex = false;
     anyDigit = false;
     droppedNonZero = false;
     storedCount = 0;
@@ -53,12 +52,12 @@ void ScannedNumber::AddExponentDigit(char c) {
 }
 
 bool ScannedNumber::ToFloat(float* value) const {
-    if (!anyDigit && !hex) return false;  // nothing but a sign or a point
+    if (!anyDigit) return false;  // nothing but a sign or a point
     if (storedCount == 0) {
         *value = negative ? -0.0f : 0.0f;
         return true;
     }
-    if (!hex && storedCount <= 19 &&
+    if (storedCount <= 19 &&
         FastFloat(leading, pointPosition - storedCount + (exponentNegative ? -exponent : exponent), negative, value))
         return true;
     return ToFloatSlow(value);
@@ -93,15 +92,14 @@ bool ScannedNumber::ToFloatSlow(float* value) const {
     int n = 0;
     if (negative) text[n++] = '-';
     text[n++] = '0';
-    if (hex) text[n++] = 'x';
     text[n++] = '0';
     text[n++] = '.';
     std::memcpy(text + n, digits, storedCount);
     n += storedCount;
     if (droppedNonZero) text[n++] = '1';
     int64_t scale = exponentNegative ? -exponent : exponent;
-    scale = Clamp(Clamp(scale) + (hex ? 4 : 1) * Clamp(pointPosition));
-    n += std::snprintf(text + n, sizeof text - n, "%c%lld", hex ? 'p' : 'e', static_cast<long long>(scale));
+    scale = Clamp(Clamp(scale) + Clamp(pointPosition));
+    n += std::snprintf(text + n, sizeof text - n, "e%lld", static_cast<long long>(scale));
     *value = std::strtof(text, nullptr);
     return true;
 }

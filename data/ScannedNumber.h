@@ -1,6 +1,5 @@
-// The characters of one number as the formatted reads take them, kept in a
-// bounded form that converts to exactly what strtof/strtol give for the full
-// text: leading zeros are counted rather than stored, digits past the stored
+// The characters of one decimal number, kept in a bounded form that converts
+// to exactly what strtof/strtol give for the full text: leading zeros are counted rather than stored, digits past the stored
 // limit only count (integer part) and mark the rest as non-zero, and the
 // exponent saturates far beyond any float's range.
 #pragma once
@@ -13,10 +12,9 @@ public:
 
     void Reset();
     void SetNegative() { negative = true; }
-    void SetHex() { hex = true; }
-    // A mantissa digit (hexadecimal digits only when hex is set).
+    // A mantissa digit.
     void AddDigit(char c, bool beforePoint);
-    // An exponent digit: decimal, after "e" or "p".
+    // An exponent digit.
     void AddExponentDigit(char c);
     void SetExponentNegative() { exponentNegative = true; }
 
@@ -30,12 +28,11 @@ public:
     bool ToInt(int* value) const;
 
     bool negative;
-    bool hex;
     bool anyDigit;          // a mantissa digit, leading zeros included
     bool droppedNonZero;    // a non-zero digit beyond the stored ones
     int storedCount;
-    int64_t pointPosition;  // value = 0.<digits> x base^pointPosition x (10 or 2)^exponent
-    uint64_t leading;       // the first up to 19 significant digits as a number (decimal only)
+    int64_t pointPosition;  // value = 0.<digits> x 10^(pointPosition + exponent)
+    uint64_t leading;       // the first up to 19 significant digits as a number
     bool anyExponentDigit;
     bool exponentNegative;
     int64_t exponent;       // saturated

@@ -72,8 +72,9 @@ ViewerConfigResult ReadViewerConfig(HWND window) {
         tokens.Integer(&values.red) && tokens.Skip() && tokens.Skip() && tokens.Integer(&values.green) &&
         tokens.Skip() && tokens.Skip() && tokens.Integer(&values.blue) && tokens.Skip() && tokens.Skip() &&
         tokens.Real(&values.density);
-    // A switch that is neither keyword leaves fog off.
-    int fog = Is(values.fogSwitch, "ENABLE") ? 1 : 0;
+    // Only "DISABLE" turns fog off: any other switch reaches the device as a
+    // non-zero flag, which it takes as fog on.
+    int fog = Is(values.fogSwitch, "DISABLE") ? 0 : 1;
     renderer.SetFog(values.density, values.blue, values.green, values.red, fog);
     renderer.SetClearColor(values.red, values.green, values.blue);
 

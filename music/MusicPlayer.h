@@ -12,9 +12,15 @@ public:
     IDirectMusicSegment8* segment;
     IDirectMusicAudioPath8* audioPath;
     IDirectSoundBuffer8* soundBuffer;  // kept for volume control
+    bool audioReady;  // InitAudio succeeded: the performance has a sound device
 
     MusicPlayer()
-        : loaderRef(nullptr), performance(nullptr), segment(nullptr), audioPath(nullptr), soundBuffer(nullptr) {}
+        : loaderRef(nullptr),
+          performance(nullptr),
+          segment(nullptr),
+          audioPath(nullptr),
+          soundBuffer(nullptr),
+          audioReady(false) {}
 
     // Builds the chain: performance, the file as a segment, an audio path and its buffer.
     void Create(const WCHAR* fileName, MusicLoader* loader);

@@ -459,20 +459,31 @@ void EncodeInterpolatedAlpha(const float pixels[16][4], uint16_t validMask, BYTE
 
 }  // namespace
 
+namespace {
+
+// The alpha that the first 8 bytes of a DXT2 to DXT5 block store for each pixel.
+void StoredAlpha(D3DFORMAT format, const BYTE* block, float alpha[16]) {
+    if (format == D3DFMT_DXT2 || format == D3DFMT_DXT3) {
+        for (int i = 0; i < 16; ++i) alpha[i] = float((block[i / 2] >> (4 * (i & 1))) & 15) / 15.0f;
+        return;
+    }
+    float palette[8];
+    AlphaPalette(block[0], block[1], palette);
+    uint64_t bits = ReadLe48(block + 2);
+    for (int i = 0; i < 16; ++i) alpha[i] = palette[(bits >> (3 * i)) & 7];
+}
+
+}  // namespace
+
 void DecodeDxtBlock(D3DFORMAT format, const BYTE* block, float pixels[16][4]) {
     if (format == D3DFMT_DXT1) {
         DecodeColourBlock(block, false, pixels);
         return;
     }
     DecodeColourBlock(block + 8, true, pixels);
-    if (format == D3DFMT_DXT2 || format == D3DFMT_DXT3) {
-        for (int i = 0; i < 16; ++i) pixels[i][3] = float((block[i / 2] >> (4 * (i & 1))) & 15) / 15.0f;
-    } else {
-        float palette[8];
-        AlphaPalette(block[0], block[1], palette);
-        uint64_t bits = ReadLe48(block + 2);
-        for (int i = 0; i < 16; ++i) pixels[i][3] = palette[(bits >> (3 * i)) & 7];
-    }
+    float alpha[16];
+    StoredAlpha(format, block, alpha);
+    for (int i = 0; i < 16; ++i) pixels[i][3] = alpha[i];
     if (format == D3DFMT_DXT2 || format == D3DFMT_DXT4) {
         for (int i = 0; i < 16; ++i) {
             float a = pixels[i][3];
@@ -490,8 +501,6 @@ void EncodeDxtBlock(D3DFORMAT format, const float pixels[16][4], uint16_t validM
         EncodeColourBlock(pixels, opaque, validMask & ~opaque, true, false, block);
         return;
     }
-    bool premultiply = format == D3DFMT_DXT2 || format == D3DFMT_DXT4;
-    EncodeColourBlock(pixels, validMask, 0, false, premultiply, block + 8);
     if (format == D3DFMT_DXT2 || format == D3DFMT_DXT3) {
         for (int i = 0; i < 8; ++i) block[i] = 0;
         for (int i = 0; i < 16; ++i) {
@@ -501,4 +510,18 @@ void EncodeDxtBlock(D3DFORMAT format, const float pixels[16][4], uint16_t validM
     } else {
         EncodeInterpolatedAlpha(pixels, validMask, block);
     }
+    if (format == D3DFMT_DXT3 || format == D3DFMT_DXT5) {
+        EncodeColourBlock(pixels, validMask, 0, false, false, block + 8);
+        return;
+    }
+    // The reader divides the colour by the alpha the block stores, so the
+    // colour is premultiplied by that alpha, not by the one asked for.
+    float premultiplied[16][4];
+    float alpha[16];
+    StoredAlpha(format, block, alpha);
+    for (int i = 0; i < 16; ++i) {
+        for (int c = 0; c < 3; ++c) premultiplied[i][c] = pixels[i][c];
+        premultiplied[i][3] = alpha[i];
+    }
+    EncodeColourBlock(premultiplied, validMask, 0, false, true, block + 8);
 }

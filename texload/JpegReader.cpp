@@ -21,11 +21,24 @@ struct JpegState {
     jpeg_decompress_struct info;
     JpegErrorExit error;
     jpeg_source_mgr source;
+    jpeg_progress_mgr progress;
 };
+
+// A progressive stream may repeat its scans without end, each one a pass over the
+// whole picture; beyond this many scans the stream is not a picture worth its time
+// (the limit libjpeg-turbo advises for input that is not trusted).
+constexpr int MAX_JPEG_SCANS = 100;
 
 void ExitOnError(j_common_ptr info)
 {
     longjmp(reinterpret_cast<JpegErrorExit*>(info->err)->jump, 1);
+}
+
+// Called as the library works through the stream, scan by scan.
+void LimitScans(j_common_ptr common)
+{
+    j_decompress_ptr info = reinterpret_cast<j_decompress_ptr>(common);
+    if (info->input_scan_number > MAX_JPEG_SCANS) info->err->error_exit(common);
 }
 
 void DiscardMessage(j_common_ptr) {}
@@ -79,6 +92,8 @@ HRESULT DecodeJpeg(JpegState* state, DecodedImage* image, const uint8_t* data, s
         return E_FAIL;
     }
     jpeg_create_decompress(info);
+    state->progress.progress_monitor = LimitScans;
+    info->progress = &state->progress;
     state->source.next_input_byte = data;
     state->source.bytes_in_buffer = size;
     state->source.init_source = InitSource;

@@ -172,7 +172,11 @@ void PixelAccessor::WriteRow(UINT y, const float* rgba, bool dither) {
         if (found == pending_.end()) {
             PendingBlocks blocks;
             blocks.pixels.assign(size_t(blockColumns_) * 64, 0.0f);
-            // Pixels of these blocks outside the rectangle keep their colours.
+            // A block's pixels share two end colours and one index word, so
+            // changing any pixel means fitting and writing the whole block
+            // again. Pixels of these blocks outside the rectangle go into that
+            // fit as they decode now, so they come out as close to what they
+            // were as the codec allows.
             UINT spanLeft = firstBlockColumn_ * 4;
             UINT spanRight = std::min((firstBlockColumn_ + blockColumns_) * 4, view_.imageWidth);
             UINT rowsTop = blockRow * 4;
@@ -346,12 +350,21 @@ void PixelAccessor::WriteYuv(UINT y, const float* rgba, bool dither) const {
         float offsets[2] = {0.5f, 0.5f};
         unsigned mask = 0;
         UINT pairStart = x & ~1u;
+        BYTE* bytes = row + size_t(pairStart / 2) * 4;
         for (UINT i = x & 1; i < 2 && x < end; ++i, ++x, rgba += 4) {
             std::memcpy(pair[i], rgba, sizeof(float) * 4);
             if (dither) offsets[i] = DitherOffset(x - view_.left, y);
             mask |= 1u << i;
         }
-        EncodeYuvPair(view_.format, pair, mask, offsets, row + size_t(pairStart / 2) * 4);
+        if (mask != 3) {
+            // A pair cut by the rectangle's edge: the pixel outside keeps its
+            // luma and still shares in the pair's colour.
+            float stored[2][4];
+            DecodeYuvPair(view_.format, bytes, stored);
+            int outside = mask == 1 ? 1 : 0;
+            std::memcpy(pair[outside], stored[outside], sizeof(float) * 4);
+        }
+        EncodeYuvPair(view_.format, pair, mask, offsets, bytes);
     }
 }
 

@@ -408,6 +408,6 @@ HRESULT TransferPixels(const PixelView& dest, const PixelView& source, DWORD fil
     try {
         return RunPaths(dest, source, filter, colorKey);
     } catch (const std::bad_alloc&) {
-        return E_FAIL;
+        return E_OUTOFMEMORY;
     }
 }

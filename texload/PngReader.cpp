@@ -50,7 +50,7 @@ HRESULT DecodePng(PngState* state, DecodedImage* image)
     if (setjmp(png_jmpbuf(png))) {
         return E_FAIL;
     }
-    png_set_user_limits(png, MAX_IMAGE_DIMENSION, MAX_IMAGE_DIMENSION);
+    png_set_user_limits(png, MAX_IMAGE_SIDE, MAX_IMAGE_SIDE);
     png_set_read_fn(png, state, ReadFromMemory);
     png_read_info(png, info);
 

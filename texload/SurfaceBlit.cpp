@@ -34,12 +34,13 @@ HRESULT BlitToSurface(IDirect3DSurface8* destSurface, const PALETTEENTRY* destPa
     RECT whole = {0, 0, LONG(desc.Width), LONG(desc.Height)};
     RECT rect = destRect != nullptr ? *destRect : whole;
     if (!RectInside(rect, desc.Width, desc.Height)) return D3DERR_INVALIDCALL;
-    if (rect.right == rect.left || rect.bottom == rect.top) return S_OK;
 
     const PixelFormatDescriptor& destRow = FindPixelFormat(desc.Format);
     const PixelFormatDescriptor& sourceRow = FindPixelFormat(sourceFormat);
     if (!IsKnownPixelFormat(desc.Format) || !IsKnownPixelFormat(sourceFormat)) return E_FAIL;
     if ((destRow.formatClass == FORMAT_CLASS_BUMP) != (sourceRow.formatClass == FORMAT_CLASS_BUMP)) return E_FAIL;
+    // An empty rectangle writes nothing, once the formats are known to mix.
+    if (rect.right == rect.left || rect.bottom == rect.top) return S_OK;
 
     PixelView source;
     source.bits = static_cast<BYTE*>(const_cast<void*>(sourcePixels));

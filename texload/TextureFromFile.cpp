@@ -222,8 +222,12 @@ HRESULT TextureFromMemory(IDirect3DDevice8* device, const void* data, UINT size,
     } else if (format == D3DFMT_A8P8) {
         format = D3DFMT_A8R8G8B8;
     } else if (format == D3DFMT_P8) {
+        // The file's own palette decides, not the keyed copy: a colour key alone
+        // does not ask for an alpha channel.
         bool translucent = false;
-        for (const PALETTEENTRY& entry : working) translucent = translucent || entry.peFlags != 255;
+        for (int i = 0; i < 256; ++i)
+            translucent = translucent || (image.palette != nullptr ? image.palette->entries[i].flags
+                                                                   : working[i].peFlags) != 255;
         format = translucent ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
     }
 

@@ -36,25 +36,20 @@ void DecodeYuvPair(D3DFORMAT format, const BYTE* pair, float pixels[2][4]) {
     }
 }
 
-void EncodeYuvPair(D3DFORMAT format, const float pixels[2][4], unsigned writeMask, const float offsets[2],
+void EncodeYuvPair(D3DFORMAT format, const float pixels[2][4], unsigned lumaMask, const float offsets[2],
                    BYTE* pair) {
     PairLayout at = LayoutOf(format);
     float pbSum = 0, prSum = 0;
-    int count = 0;
-    float chromaOffset = 0.5f;
+    float chromaOffset = (lumaMask & 1) || !(lumaMask & 2) ? offsets[0] : offsets[1];
     for (int i = 0; i < 2; ++i) {
-        if (!(writeMask >> i & 1)) continue;
         float r = std::clamp(pixels[i][0], 0.0f, 1.0f);
         float g = std::clamp(pixels[i][1], 0.0f, 1.0f);
         float b = std::clamp(pixels[i][2], 0.0f, 1.0f);
         float y = 0.299f * r + 0.587f * g + 0.114f * b;
         pbSum += (b - y) / 1.772f;
         prSum += (r - y) / 1.402f;
-        if (count == 0) chromaOffset = offsets[i];
-        ++count;
-        pair[i == 0 ? at.y0 : at.y1] = Pack(16.0f + 219.0f * y, offsets[i]);
+        if (lumaMask >> i & 1) pair[i == 0 ? at.y0 : at.y1] = Pack(16.0f + 219.0f * y, offsets[i]);
     }
-    if (count == 0) return;
-    pair[at.u] = Pack(128.0f + 224.0f * pbSum / float(count), chromaOffset);
-    pair[at.v] = Pack(128.0f + 224.0f * prSum / float(count), chromaOffset);
+    pair[at.u] = Pack(128.0f + 224.0f * pbSum / 2.0f, chromaOffset);
+    pair[at.v] = Pack(128.0f + 224.0f * prSum / 2.0f, chromaOffset);
 }

@@ -10,8 +10,10 @@ bool IsYuvFormat(D3DFORMAT format);
 // Both pixels of a pair as red, green, blue, alpha (alpha is 1).
 void DecodeYuvPair(D3DFORMAT format, const BYTE* pair, float pixels[2][4]);
 
-// Writes the luma of the pixels whose bit is set in writeMask (bit 0 the first
-// pixel) and the chroma averaged over them; the luma of the other pixel is
-// kept. Offsets are the packing offsets of the two pixels (0.5 rounds).
-void EncodeYuvPair(D3DFORMAT format, const float pixels[2][4], unsigned writeMask, const float offsets[2],
+// Writes the luma of the pixels whose bit is set in lumaMask (bit 0 the first
+// pixel), keeping the other's stored luma, and the chroma of both pixels
+// averaged: a pixel that is not written is given as it reads now, so that the
+// pair's shared colour still comes from both. Offsets are the packing offsets
+// of the two pixels (0.5 rounds).
+void EncodeYuvPair(D3DFORMAT format, const float pixels[2][4], unsigned lumaMask, const float offsets[2],
                    BYTE* pair);

@@ -13,6 +13,7 @@
 #include "platform/d3d8/D3D8Texture.h"
 #include "platform/d3d8/D3D8VertexBuffer.h"
 #include "platform/d3d8/VertexLayout.h"
+#include "platform/win32/ComGuard.h"
 #include "platform/win32/PlatformSettings.h"
 #include "platform/win32/PlatformWindow.h"
 
@@ -149,10 +150,13 @@ HRESULT D3D8Device::Create(D3D8Object* direct3D, HWND focusWindow, DWORD behavio
         return D3DERR_INVALIDCALL;
     if (!PlatformVideoInit()) return D3DERR_NOTAVAILABLE;
 
-    D3D8Device* created = new D3D8Device(direct3D, window, behaviorFlags);
-    HRESULT result = created->OpenWindow(parameters);
+    D3D8Device* created = nullptr;
+    HRESULT result = NoThrowCall([&] {
+        created = new D3D8Device(direct3D, window, behaviorFlags);
+        return created->OpenWindow(parameters);
+    });
     if (FAILED(result)) {
-        created->Release();
+        if (created != nullptr) created->Release();
         return result;
     }
     *device = created;
@@ -207,6 +211,7 @@ HRESULT D3D8Device::OpenWindow(D3DPRESENT_PARAMETERS& parameters) {
 
     ReadGlLimits(limits_);
     decodeDxt_ = forceDxtDecode || !limits_.s3tc;
+    textureMemory_.SetLimit(TextureMemoryBudget::ConfiguredLimit());
     BuildDeviceCaps(limits_, caps_);
     parameters_ = parameters;
     if (!CreateFrameBuffer()) return D3DERR_NOTAVAILABLE;
@@ -222,11 +227,22 @@ bool D3D8Device::CreateFrameBuffer() {
     glBindTexture(GL_TEXTURE_2D, colourTexture_);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    // The frame is drawn at the back buffer's own depth, so a 16-bit mode bands as it would.
+    const D3DFORMAT backFormat = parameters_.BackBufferFormat;
+    const GLenum internalFormat = backFormat == D3DFMT_R5G6B5 ? GL_RGB565
+                                  : backFormat == D3DFMT_X1R5G5B5 || backFormat == D3DFMT_A1R5G5B5 ? GL_RGB5_A1
+                                                                                                   : GL_RGBA8;
+    glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
     TextureBindingChanged();
     glGenFramebuffers(1, &frameBuffer_);
     glBindFramebuffer(GL_FRAMEBUFFER, frameBuffer_);
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, colourTexture_, 0);
+    // A GL that cannot draw into 16-bit colour still draws the frame, at 8 bits a channel.
+    if (internalFormat != GL_RGBA8 && glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+        glBindTexture(GL_TEXTURE_2D, colourTexture_);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+        TextureBindingChanged();
+    }
     if (parameters_.EnableAutoDepthStencil) {
         bool stencil = parameters_.AutoDepthStencilFormat == D3DFMT_D24S8;
         glGenRenderbuffers(1, &depthBuffer_);
@@ -414,7 +430,9 @@ HRESULT D3D8Device::QueryInterface(REFIID riid, void** object) {
 
 HRESULT D3D8Device::TestCooperativeLevel() { return D3D_OK; }
 
-UINT D3D8Device::GetAvailableTextureMem() { return 512u * 1024u * 1024u; }
+UINT D3D8Device::GetAvailableTextureMem() {
+    return static_cast<UINT>(std::min<uint64_t>(textureMemory_.Left(), 0xFFFFFFFFu));
+}
 
 HRESULT D3D8Device::ResourceManagerDiscardBytes(DWORD) { return D3D_OK; }
 
@@ -494,7 +512,13 @@ HRESULT D3D8Device::Reset(D3DPRESENT_PARAMETERS* pPresentationParameters) {
     parameters_ = next;
     bool windowed = next.Windowed || PlatformGetSettings().windowed || headless_;
     if (windowed) SDL_SetWindowSize(sdlWindow_, static_cast<int>(next.BackBufferWidth), static_cast<int>(next.BackBufferHeight));
-    if (!CreateFrameBuffer()) return D3DERR_NOTAVAILABLE;
+    bool made = false;
+    HRESULT result = NoThrowCall([&] {
+        made = CreateFrameBuffer();
+        return D3D_OK;
+    });
+    if (FAILED(result)) return result;
+    if (!made) return D3DERR_NOTAVAILABLE;
     ReleaseBindings();
     ResetStates();
     inScene_ = false;
@@ -547,9 +571,13 @@ HRESULT D3D8Device::Present(const RECT* pSourceRect, const RECT* pDestRect, HWND
     ApplyRenderState(D3DRS_COLORWRITEENABLE, renderStates_[D3DRS_COLORWRITEENABLE]);
 
     if (PlatformFramePresented(window_)) {
-        std::vector<uint8_t> rgba;
-        ReadBackBufferRgba(rgba);
-        PlatformSaveCapture(rgba.data(), bw, bh, bw * 4, false);
+        // A frame that cannot be read back for lack of memory is not saved.
+        NoThrowCall([&] {
+            std::vector<uint8_t> rgba;
+            ReadBackBufferRgba(rgba);
+            PlatformSaveCapture(rgba.data(), bw, bh, bw * 4, false);
+            return D3D_OK;
+        });
     }
     return D3D_OK;
 }
@@ -565,30 +593,63 @@ void D3D8Device::ReadBackBufferRgba(std::vector<uint8_t>& rgba) {
         for (size_t i = 3; i < rgba.size(); i += 4) rgba[i] = 255;
 }
 
+namespace {
+
+// How the back buffer's pixels read and write in Direct3D's layout.
+bool BackBufferTransfer(D3DFORMAT format, GLenum* layout, GLenum* type, size_t* bytes) {
+    switch (format) {
+    case D3DFMT_X8R8G8B8:
+    case D3DFMT_A8R8G8B8:
+        *layout = GL_BGRA;
+        *type = GL_UNSIGNED_INT_8_8_8_8_REV;
+        *bytes = 4;
+        return true;
+    case D3DFMT_R5G6B5:
+        *layout = GL_RGB;
+        *type = GL_UNSIGNED_SHORT_5_6_5;
+        *bytes = 2;
+        return true;
+    case D3DFMT_X1R5G5B5:
+    case D3DFMT_A1R5G5B5:
+        *layout = GL_BGRA;
+        *type = GL_UNSIGNED_SHORT_1_5_5_5_REV;
+        *bytes = 2;
+        return true;
+    default: return false;
+    }
+}
+
+}  // namespace
+
 bool D3D8Device::ReadBackBufferBgra(std::vector<uint8_t>& bits) {
-    if (parameters_.BackBufferFormat != D3DFMT_X8R8G8B8 && parameters_.BackBufferFormat != D3DFMT_A8R8G8B8)
-        return false;
+    GLenum layout, type;
+    size_t bytes;
+    if (!BackBufferTransfer(parameters_.BackBufferFormat, &layout, &type, &bytes)) return false;
     MakeCurrent();
     GLsizei w = static_cast<GLsizei>(parameters_.BackBufferWidth), h = static_cast<GLsizei>(parameters_.BackBufferHeight);
-    bits.resize(static_cast<size_t>(w) * h * 4);
+    bits.resize(static_cast<size_t>(w) * h * bytes);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, frameBuffer_);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, w, h, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, bits.data());
+    glReadPixels(0, 0, w, h, layout, type, bits.data());
     return true;
 }
 
 void D3D8Device::WriteBackBufferBgra(const std::vector<uint8_t>& bits) {
+    GLenum layout, type;
+    size_t bytes;
+    if (!BackBufferTransfer(parameters_.BackBufferFormat, &layout, &type, &bytes)) return;
     GLsizei w = static_cast<GLsizei>(parameters_.BackBufferWidth), h = static_cast<GLsizei>(parameters_.BackBufferHeight);
-    if (bits.size() < static_cast<size_t>(w) * h * 4) return;
+    if (bits.size() < static_cast<size_t>(w) * h * bytes) return;
     MakeCurrent();
     glBindTexture(GL_TEXTURE_2D, colourTexture_);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, w, h, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, bits.data());
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, w, h, layout, type, bits.data());
     TextureBindingChanged();
 }
 
 HRESULT D3D8Device::GetBackBuffer(UINT BackBuffer, D3DBACKBUFFER_TYPE, IDirect3DSurface8** ppBackBuffer) {
-    if (ppBackBuffer == nullptr || BackBuffer >= parameters_.BackBufferCount) return D3DERR_INVALIDCALL;
+    if (ppBackBuffer == nullptr || BackBuffer >= parameters_.BackBufferCount || backBuffer_ == nullptr)
+        return D3DERR_INVALIDCALL;
     backBuffer_->AddRef();
     *ppBackBuffer = backBuffer_;
     return D3D_OK;
@@ -631,9 +692,17 @@ HRESULT D3D8Device::CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Us
     if (!(caps_.TextureCaps & D3DPTEXTURECAPS_MIPMAP)) full = 1;
     if (Levels == 0) Levels = full;
     if (Levels > full) return D3DERR_INVALIDCALL;
+    // Beyond the budget a default-pool texture finds no video memory; the
+    // others, and any allocation that fails, are out of memory.
+    uint64_t cost = D3D8Texture::MemoryCost(Width, Height, Levels, Format, Pool, decodeDxt_);
+    if (!textureMemory_.Reserve(cost)) return Pool == D3DPOOL_DEFAULT ? D3DERR_OUTOFVIDEOMEMORY : E_OUTOFMEMORY;
     MakeCurrent();
-    *ppTexture = new D3D8Texture(this, Width, Height, Levels, Usage, Format, Pool);
-    return D3D_OK;
+    HRESULT result = NoThrowCall([&] {
+        *ppTexture = new D3D8Texture(this, Width, Height, Levels, Usage, Format, Pool, cost);
+        return D3D_OK;
+    });
+    if (FAILED(result)) textureMemory_.Return(cost);
+    return result;
 }
 
 HRESULT D3D8Device::CreateVolumeTexture(UINT, UINT, UINT, UINT, DWORD, D3DFORMAT, D3DPOOL,
@@ -656,8 +725,10 @@ HRESULT D3D8Device::CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DP
         VertexLayout layout = DescribeFvf(FVF);
         if (!layout.valid || Length < layout.size) return D3DERR_INVALIDCALL;
     }
-    *ppVertexBuffer = new D3D8VertexBuffer(this, Length, Usage, FVF, Pool);
-    return D3D_OK;
+    return NoThrowCall([&] {
+        *ppVertexBuffer = new D3D8VertexBuffer(this, Length, Usage, FVF, Pool);
+        return D3D_OK;
+    });
 }
 
 HRESULT D3D8Device::CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
@@ -666,8 +737,10 @@ HRESULT D3D8Device::CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Format
     *ppIndexBuffer = nullptr;
     if (Length == 0 || Pool > D3DPOOL_SYSTEMMEM) return D3DERR_INVALIDCALL;
     if (Format != D3DFMT_INDEX16 && Format != D3DFMT_INDEX32) return D3DERR_INVALIDCALL;
-    *ppIndexBuffer = new D3D8IndexBuffer(this, Length, Usage, Format, Pool);
-    return D3D_OK;
+    return NoThrowCall([&] {
+        *ppIndexBuffer = new D3D8IndexBuffer(this, Length, Usage, Format, Pool);
+        return D3D_OK;
+    });
 }
 
 HRESULT D3D8Device::CreateRenderTarget(UINT, UINT, D3DFORMAT, D3DMULTISAMPLE_TYPE, BOOL, IDirect3DSurface8** ppSurface) {
@@ -687,8 +760,14 @@ HRESULT D3D8Device::CreateImageSurface(UINT Width, UINT Height, D3DFORMAT Format
     const TextureFormat& format = DescribeFormat(Format);
     if (Width == 0 || Height == 0 || !format.texture) return D3DERR_INVALIDCALL;
     if (format.compressed && (Width % 4 != 0 || Height % 4 != 0)) return D3DERR_INVALIDCALL;
-    *ppSurface = new D3D8Surface(this, SurfaceKind::Image, Width, Height, Format, 0, D3DPOOL_SYSTEMMEM, true);
-    return D3D_OK;
+    // Pixels beyond what a surface's 32-bit size can describe cannot be had.
+    uint64_t units = format.compressed ? (uint64_t{Width} + 3) / 4 * ((uint64_t{Height} + 3) / 4)
+                                       : uint64_t{Width} * Height;
+    if (units * format.bytesPerUnit > 0xFFFFFFFFu) return E_OUTOFMEMORY;
+    return NoThrowCall([&] {
+        *ppSurface = new D3D8Surface(this, SurfaceKind::Image, Width, Height, Format, 0, D3DPOOL_SYSTEMMEM, true);
+        return D3D_OK;
+    });
 }
 
 HRESULT D3D8Device::CopyRects(IDirect3DSurface8* pSourceSurface, const RECT* pSourceRectsArray, UINT cRects,
@@ -700,7 +779,13 @@ HRESULT D3D8Device::CopyRects(IDirect3DSurface8* pSourceSurface, const RECT* pSo
     if (dest->Kind() == SurfaceKind::BackBuffer || dest->Kind() == SurfaceKind::DepthStencil ||
         source->Kind() == SurfaceKind::DepthStencil || source->Locked() || dest->Locked())
         return D3DERR_INVALIDCALL;
-    if (source->Kind() == SurfaceKind::BackBuffer && !ReadBackBufferBgra(source->Bits())) return D3DERR_INVALIDCALL;
+    bool read = true;
+    HRESULT result = NoThrowCall([&] {
+        if (source->Kind() == SurfaceKind::BackBuffer) read = ReadBackBufferBgra(source->Bits());
+        return D3D_OK;
+    });
+    if (FAILED(result)) return result;
+    if (!read) return D3DERR_INVALIDCALL;
     const TextureFormat& format = source->Format();
     const D3DSURFACE_DESC& sd = source->Desc();
     const D3DSURFACE_DESC& dd = dest->Desc();
@@ -753,7 +838,11 @@ HRESULT D3D8Device::GetFrontBuffer(IDirect3DSurface8* pDestSurface) {
     UINT w = parameters_.BackBufferWidth, h = parameters_.BackBufferHeight;
     if (dest->Desc().Width < w || dest->Desc().Height < h) return D3DERR_INVALIDCALL;
     std::vector<uint8_t> rgba;
-    ReadBackBufferRgba(rgba);
+    HRESULT read = NoThrowCall([&] {
+        ReadBackBufferRgba(rgba);
+        return D3D_OK;
+    });
+    if (FAILED(read)) return read;
     for (UINT y = 0; y < h; ++y)
         for (UINT x = 0; x < w; ++x) {
             const uint8_t* in = &rgba[(static_cast<size_t>(y) * w + x) * 4];
@@ -848,8 +937,10 @@ HRESULT D3D8Device::SetTransform(D3DTRANSFORMSTATETYPE State, const D3DMATRIX* p
         if (!(s == D3DTS_VIEW || s == D3DTS_PROJECTION || (s >= D3DTS_TEXTURE0 && s <= D3DTS_TEXTURE7) ||
               (s >= 256 && s < 512)))
             return D3DERR_INVALIDCALL;
-        recording_->transforms.emplace_back(s, *pMatrix);
-        return D3D_OK;
+        return NoThrowCall([&] {
+            recording_->transforms.emplace_back(s, *pMatrix);
+            return D3D_OK;
+        });
     }
     if (s == D3DTS_VIEW) view_ = *pMatrix;
     else if (s == D3DTS_PROJECTION) projection_ = *pMatrix;
@@ -935,8 +1026,10 @@ HRESULT D3D8Device::SetLight(DWORD Index, const D3DLIGHT8* pLight) {
     if (pLight == nullptr || Index >= MAX_LIGHTS) return D3DERR_INVALIDCALL;
     if (pLight->Type < D3DLIGHT_POINT || pLight->Type > D3DLIGHT_DIRECTIONAL) return D3DERR_INVALIDCALL;
     if (recording_ != nullptr) {
-        recording_->lights.push_back({Index, true, *pLight, false, FALSE});
-        return D3D_OK;
+        return NoThrowCall([&] {
+            recording_->lights.push_back({Index, true, *pLight, false, FALSE});
+            return D3D_OK;
+        });
     }
     lights_[Index] = *pLight;
     lightDefined_[Index] = true;
@@ -953,8 +1046,10 @@ HRESULT D3D8Device::GetLight(DWORD Index, D3DLIGHT8* pLight) {
 HRESULT D3D8Device::LightEnable(DWORD Index, BOOL Enable) {
     if (Index >= MAX_LIGHTS) return D3DERR_INVALIDCALL;
     if (recording_ != nullptr) {
-        recording_->lights.push_back({Index, false, {}, true, Enable});
-        return D3D_OK;
+        return NoThrowCall([&] {
+            recording_->lights.push_back({Index, false, {}, true, Enable});
+            return D3D_OK;
+        });
     }
     if (!lightDefined_[Index]) {
         // Enabling a light never set gives Direct3D's default: a white directional light along +z.
@@ -1042,6 +1137,11 @@ void D3D8Device::ApplyRenderState(D3DRENDERSTATETYPE state, DWORD value) {
         } else {
             glDisable(GL_CULL_FACE);
         }
+        break;
+    case D3DRS_DITHERENABLE:
+        // Off by default, as in Direct3D: a 16-bit frame shows its plain banding.
+        if (value) glEnable(GL_DITHER);
+        else glDisable(GL_DITHER);
         break;
     case D3DRS_ALPHABLENDENABLE:
         if (value) glEnable(GL_BLEND);
@@ -1194,7 +1294,13 @@ HRESULT D3D8Device::GetInfo(DWORD, void*, DWORD) { return S_FALSE; }
 
 HRESULT D3D8Device::SetPaletteEntries(UINT PaletteNumber, const PALETTEENTRY* pEntries) {
     if (pEntries == nullptr || PaletteNumber > 0xFFFF) return D3DERR_INVALIDCALL;
-    if (palettes_.size() <= PaletteNumber) palettes_.resize(PaletteNumber + 1);
+    if (palettes_.size() <= PaletteNumber) {
+        HRESULT grown = NoThrowCall([&] {
+            palettes_.resize(PaletteNumber + 1);
+            return D3D_OK;
+        });
+        if (FAILED(grown)) return grown;
+    }
     std::copy(pEntries, pEntries + 256, palettes_[PaletteNumber].begin());
     return D3D_OK;
 }

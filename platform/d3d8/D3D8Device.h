@@ -14,6 +14,7 @@
 #include "platform/d3d8/GlHeaders.h"
 #include "platform/d3d8/GlLimits.h"
 #include "platform/d3d8/StateBlock.h"
+#include "platform/d3d8/TextureMemoryBudget.h"
 #include "platform/d3d8/d3d8.h"
 #include "platform/win32/ComObject.h"
 
@@ -153,7 +154,12 @@ public:
     void ForgetGlTexture(GLuint texture);
     void ForgetVertexArray(GLuint vao);
     bool DecodesDxt() const { return decodeDxt_; }
-    // The back buffer as Direct3D A8R8G8B8 rows (top row first), and back.
+    // Texture memory: textures are held to a budget (GetAvailableTextureMem
+    // reports what is left of it); a texture's cost is taken when it is made
+    // and given back when it is destroyed.
+    bool ReserveTextureMemory(uint64_t bytes) { return textureMemory_.Reserve(bytes); }
+    void ReturnTextureMemory(uint64_t bytes) { textureMemory_.Return(bytes); }
+    // The back buffer in its Direct3D format's layout (top row first), and back.
     bool ReadBackBufferBgra(std::vector<uint8_t>& bits);
     void WriteBackBufferBgra(const std::vector<uint8_t>& bits);
     // The back buffer as 8-bit RGBA, top row first.
@@ -206,6 +212,7 @@ private:
     GlLimits limits_;
     bool decodeDxt_ = false;
     bool headless_ = false;
+    TextureMemoryBudget textureMemory_;
 
     GLuint frameBuffer_ = 0, colourTexture_ = 0, depthBuffer_ = 0;
     GLuint sampler_ = 0, scratchVao_ = 0, userVertices_ = 0, userIndices_ = 0;

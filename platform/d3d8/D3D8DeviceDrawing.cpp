@@ -8,6 +8,7 @@
 #include "platform/d3d8/D3D8IndexBuffer.h"
 #include "platform/d3d8/D3D8Texture.h"
 #include "platform/d3d8/D3D8VertexBuffer.h"
+#include "platform/win32/ComGuard.h"
 #include "platform/d3d8/VertexLayout.h"
 
 namespace {
@@ -329,18 +330,20 @@ void D3D8Device::ApplySampler() {
 }
 
 HRESULT D3D8Device::PrepareDraw(DWORD) {
-    MakeCurrent();
-    D3D8Texture* texture = textures_[0];
-    GLuint glTexture = texture != nullptr ? texture->Prepare() : 0;
-    if (glTexture != boundGlTexture_) {
-        glBindTexture(GL_TEXTURE_2D, glTexture);
-        boundGlTexture_ = glTexture;
-    }
-    if (!SelectProgram(CurrentKey(glTexture != 0))) return D3DERR_DRIVERINTERNALERROR;
-    if (transformsDirty_) UploadTransforms();
-    if (uniformsDirty_) UploadUniforms();
-    if (samplerDirty_) ApplySampler();
-    return D3D_OK;
+    return NoThrowCall([&]() -> HRESULT {
+        MakeCurrent();
+        D3D8Texture* texture = textures_[0];
+        GLuint glTexture = texture != nullptr ? texture->Prepare() : 0;
+        if (glTexture != boundGlTexture_) {
+            glBindTexture(GL_TEXTURE_2D, glTexture);
+            boundGlTexture_ = glTexture;
+        }
+        if (!SelectProgram(CurrentKey(glTexture != 0))) return D3DERR_DRIVERINTERNALERROR;
+        if (transformsDirty_) UploadTransforms();
+        if (uniformsDirty_) UploadUniforms();
+        if (samplerDirty_) ApplySampler();
+        return D3D_OK;
+    });
 }
 
 void D3D8Device::BindVertexLayout(GLuint vao, bool configure, GLuint buffer, DWORD fvf, UINT stride, size_t base) {

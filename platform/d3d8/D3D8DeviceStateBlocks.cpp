@@ -6,6 +6,7 @@
 #include "platform/d3d8/D3D8IndexBuffer.h"
 #include "platform/d3d8/D3D8Texture.h"
 #include "platform/d3d8/D3D8VertexBuffer.h"
+#include "platform/win32/ComGuard.h"
 
 namespace {
 
@@ -169,16 +170,20 @@ void D3D8Device::ApplyFrom(const StateBlock& block) {
 }
 
 HRESULT D3D8Device::BeginStateBlock() {
-    if (recording_ != nullptr) return D3DERR_INVALIDCALL;
-    recording_ = std::make_unique<StateBlock>();
-    return D3D_OK;
+    return NoThrowCall([&]() -> HRESULT {
+        if (recording_ != nullptr) return D3DERR_INVALIDCALL;
+        recording_ = std::make_unique<StateBlock>();
+        return D3D_OK;
+    });
 }
 
 HRESULT D3D8Device::EndStateBlock(DWORD* pToken) {
-    if (pToken == nullptr || recording_ == nullptr) return D3DERR_INVALIDCALL;
-    stateBlocks_.push_back(std::move(recording_));
-    *pToken = static_cast<DWORD>(stateBlocks_.size());
-    return D3D_OK;
+    return NoThrowCall([&]() -> HRESULT {
+        if (pToken == nullptr || recording_ == nullptr) return D3DERR_INVALIDCALL;
+        stateBlocks_.push_back(std::move(recording_));
+        *pToken = static_cast<DWORD>(stateBlocks_.size());
+        return D3D_OK;
+    });
 }
 
 HRESULT D3D8Device::ApplyStateBlock(DWORD Token) {
@@ -190,10 +195,12 @@ HRESULT D3D8Device::ApplyStateBlock(DWORD Token) {
 }
 
 HRESULT D3D8Device::CaptureStateBlock(DWORD Token) {
-    StateBlock* block = FindStateBlock(Token);
-    if (block == nullptr || recording_ != nullptr) return D3DERR_INVALIDCALL;
-    CaptureInto(*block);
-    return D3D_OK;
+    return NoThrowCall([&]() -> HRESULT {
+        StateBlock* block = FindStateBlock(Token);
+        if (block == nullptr || recording_ != nullptr) return D3DERR_INVALIDCALL;
+        CaptureInto(*block);
+        return D3D_OK;
+    });
 }
 
 HRESULT D3D8Device::DeleteStateBlock(DWORD Token) {
@@ -205,12 +212,14 @@ HRESULT D3D8Device::DeleteStateBlock(DWORD Token) {
 }
 
 HRESULT D3D8Device::CreateStateBlock(D3DSTATEBLOCKTYPE Type, DWORD* pToken) {
-    if (pToken == nullptr || recording_ != nullptr) return D3DERR_INVALIDCALL;
-    if (Type != D3DSBT_ALL && Type != D3DSBT_PIXELSTATE && Type != D3DSBT_VERTEXSTATE) return D3DERR_INVALIDCALL;
-    auto block = std::make_unique<StateBlock>();
-    MaskStateBlock(*block, Type);
-    CaptureInto(*block);
-    stateBlocks_.push_back(std::move(block));
-    *pToken = static_cast<DWORD>(stateBlocks_.size());
-    return D3D_OK;
+    return NoThrowCall([&]() -> HRESULT {
+        if (pToken == nullptr || recording_ != nullptr) return D3DERR_INVALIDCALL;
+        if (Type != D3DSBT_ALL && Type != D3DSBT_PIXELSTATE && Type != D3DSBT_VERTEXSTATE) return D3DERR_INVALIDCALL;
+        auto block = std::make_unique<StateBlock>();
+        MaskStateBlock(*block, Type);
+        CaptureInto(*block);
+        stateBlocks_.push_back(std::move(block));
+        *pToken = static_cast<DWORD>(stateBlocks_.size());
+        return D3D_OK;
+    });
 }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include "platform/d3d8/D3D8Device.h"
 #include "platform/d3d8/D3D8Testing.h"
@@ -54,7 +55,7 @@ void D3D8ClearCapsOverride() { capsOverridden = false; }
 
 IDirect3D8* WINAPI Direct3DCreate8(UINT sdkVersion) {
     if (sdkVersion != D3D_SDK_VERSION) return nullptr;
-    return new D3D8Object();
+    return new (std::nothrow) D3D8Object();
 }
 
 bool IsTextureFormat(D3DFORMAT format) { return DescribeFormat(format).texture; }
@@ -71,6 +72,7 @@ bool DesktopDisplayMode(D3DDISPLAYMODE& mode) {
     mode.Height = static_cast<UINT>(sdlMode.h);
     mode.RefreshRate = static_cast<UINT>(sdlMode.refresh_rate);
     mode.Format = FromSdlFormat(sdlMode.format);
+    if (capsOverridden && capsOverride.desktopFormat != D3DFMT_UNKNOWN) mode.Format = capsOverride.desktopFormat;
     return true;
 }
 

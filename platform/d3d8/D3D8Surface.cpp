@@ -2,6 +2,7 @@
 
 #include "platform/d3d8/D3D8Device.h"
 #include "platform/d3d8/D3D8Texture.h"
+#include "platform/win32/ComGuard.h"
 
 namespace {
 
@@ -39,7 +40,10 @@ D3D8Surface::D3D8Surface(D3D8Device* device, SurfaceKind kind, UINT width, UINT 
                          DWORD usage, D3DPOOL pool, bool lockable)
     : DeviceChild(device), kind_(kind), format_(&DescribeFormat(format)), lockable_(lockable) {
     FillDesc(desc_, *format_, format, width, height, usage, pool);
-    if (kind_ == SurfaceKind::BackBuffer || kind_ == SurfaceKind::DepthStencil) {
+    if (kind_ == SurfaceKind::BackBuffer) {
+        pitch_ = FormatPitch(*format_, width);
+        desc_.Size = pitch_ * height;
+    } else if (kind_ == SurfaceKind::DepthStencil) {
         desc_.Size = width * height * (format == D3DFMT_D16 || format == D3DFMT_D16_LOCKABLE ? 2 : 4);
         pitch_ = width * 4;
     } else {
@@ -111,7 +115,13 @@ HRESULT D3D8Surface::LockRect(D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DW
     if (pLockedRect == nullptr || locked_ || !lockable_) return D3DERR_INVALIDCALL;
     if (kind_ == SurfaceKind::DepthStencil) return D3DERR_INVALIDCALL;
     if (kind_ == SurfaceKind::BackBuffer) {
-        if (!Device()->ReadBackBufferBgra(bits_)) return D3DERR_INVALIDCALL;
+        bool read = false;
+        HRESULT result = NoThrowCall([&] {
+            read = Device()->ReadBackBufferBgra(bits_);
+            return D3D_OK;
+        });
+        if (FAILED(result)) return result;
+        if (!read) return D3DERR_INVALIDCALL;
     }
     size_t offset = 0;
     if (!LockOffset(*format_, pitch_, desc_.Width, desc_.Height, pRect, &offset)) return D3DERR_INVALIDCALL;

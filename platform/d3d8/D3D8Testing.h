@@ -16,6 +16,9 @@ struct D3D8CapsOverride {
     DWORD maxAspectRatio = 0;       // MaxTextureAspectRatio when not 0
     DWORD maxTextureWidth = 0;      // MaxTextureWidth when not 0
     DWORD maxTextureHeight = 0;     // MaxTextureHeight when not 0
+    // The desktop's pixel format when not unknown (D3DFMT_R5G6B5 or
+    // D3DFMT_X1R5G5B5 for a 16-bit desktop); it applies from the next call.
+    D3DFORMAT desktopFormat = D3DFMT_UNKNOWN;
 };
 
 void D3D8SetCapsOverride(const D3D8CapsOverride& caps);

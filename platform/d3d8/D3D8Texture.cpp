@@ -1,6 +1,7 @@
 #include "platform/d3d8/D3D8Texture.h"
 
 #include <algorithm>
+#include <new>
 
 #include "platform/d3d8/D3D8Device.h"
 
@@ -14,18 +15,43 @@ UINT D3D8Texture::FullChain(UINT width, UINT height) {
     return levels;
 }
 
-D3D8Texture::D3D8Texture(D3D8Device* device, UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
-                         D3DPOOL pool)
-    : DeviceChild(device), format_(format), pool_(pool) {
-    // Default-pool textures cannot be locked unless they are dynamic.
-    bool lockable = pool != D3DPOOL_DEFAULT || (usage & D3DUSAGE_DYNAMIC) != 0;
+uint64_t D3D8Texture::MemoryCost(UINT width, UINT height, UINT levels, D3DFORMAT format, D3DPOOL pool,
+                                 bool decodeDxt) {
+    const TextureFormat& described = DescribeFormat(format);
+    bool expanded = described.upload == GlUpload::Expand || (described.compressed && decodeDxt);
+    // GL keeps 24-bit colour in four bytes a pixel.
+    uint64_t glPixelBytes = expanded || described.internalFormat == GL_RGB8 ? 4 : described.bytesPerUnit;
+    uint64_t total = 0;
     UINT w = width, h = height;
     for (UINT level = 0; level < levels; ++level) {
-        levels_.push_back(new D3D8Surface(this, level, w, h, format, usage, pool, lockable));
+        uint64_t inMemory = static_cast<uint64_t>(FormatPitch(described, w)) * FormatRows(described, h);
+        uint64_t inGl = described.compressed && !decodeDxt ? inMemory : static_cast<uint64_t>(w) * h * glPixelBytes;
+        total += inMemory + (pool != D3DPOOL_SYSTEMMEM ? inGl : 0);
         w = std::max(1u, w / 2);
         h = std::max(1u, h / 2);
     }
-    dirty_.assign(levels, true);
+    return total;
+}
+
+D3D8Texture::D3D8Texture(D3D8Device* device, UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
+                         D3DPOOL pool, uint64_t memoryCost)
+    : DeviceChild(device), format_(format), pool_(pool), memoryCost_(memoryCost) {
+    // Default-pool textures cannot be locked unless they are dynamic.
+    bool lockable = pool != D3DPOOL_DEFAULT || (usage & D3DUSAGE_DYNAMIC) != 0;
+    UINT w = width, h = height;
+    try {
+        levels_.reserve(levels);
+        for (UINT level = 0; level < levels; ++level) {
+            levels_.push_back(new D3D8Surface(this, level, w, h, format, usage, pool, lockable));
+            w = std::max(1u, w / 2);
+            h = std::max(1u, h / 2);
+        }
+        dirty_.assign(levels, true);
+    } catch (...) {
+        // The destructor does not run for a texture that was never made.
+        for (D3D8Surface* level : levels_) level->DestroyLevel();
+        throw;
+    }
     anyDirty_ = true;
     if (pool != D3DPOOL_SYSTEMMEM) {
         device_->MakeCurrent();
@@ -45,6 +71,7 @@ D3D8Texture::~D3D8Texture() {
         glDeleteTextures(1, &glTexture_);
     }
     for (D3D8Surface* level : levels_) level->DestroyLevel();
+    device_->ReturnTextureMemory(memoryCost_);
 }
 
 HRESULT D3D8Texture::QueryInterface(REFIID riid, void** object) {
@@ -150,7 +177,14 @@ GLuint D3D8Texture::Prepare() {
         GLsizei w = static_cast<GLsizei>(surface->Desc().Width), h = static_cast<GLsizei>(surface->Desc().Height);
         const uint8_t* bits = surface->Bits().data();
         if (decode) {
-            ExpandToRgba8(format, bits, surface->Desc().Width, surface->Desc().Height, rgba);
+            // Without memory for the expanded copy the level stays out of GL
+            // (and the texture samples as incomplete) rather than failing the draw.
+            try {
+                ExpandToRgba8(format, bits, surface->Desc().Width, surface->Desc().Height, rgba);
+            } catch (const std::bad_alloc&) {
+                rgba = std::vector<uint8_t>();
+                continue;
+            }
             glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), GL_RGBA8, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE,
                          rgba.data());
         } else if (format.upload == GlUpload::Compressed) {

@@ -2,6 +2,7 @@
 // it lives in system memory, a GL texture that follows them.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "platform/d3d8/D3D8Surface.h"
@@ -11,8 +12,11 @@
 
 class D3D8Texture : public DeviceChild<IDirect3DTexture8> {
 public:
+    // Allocates every level; throws std::bad_alloc, leaving nothing behind, when
+    // memory runs out. memoryCost is what the device counted for it (MemoryCost),
+    // given back when the texture is destroyed.
     D3D8Texture(D3D8Device* device, UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
-                D3DPOOL pool);
+                D3DPOOL pool, uint64_t memoryCost);
 
     HRESULT QueryInterface(REFIID riid, void** object) override;
 
@@ -48,6 +52,11 @@ public:
 
     // Number of levels of a full chain down to 1 x 1.
     static UINT FullChain(UINT width, UINT height);
+    // Bytes a texture of this shape holds: every level in memory, and for the
+    // managed and default pools the GL copy as well (in the layout it is
+    // uploaded in: expanded to 8-bit RGBA, DXT blocks, or the format's own).
+    static uint64_t MemoryCost(UINT width, UINT height, UINT levels, D3DFORMAT format, D3DPOOL pool,
+                               bool decodeDxt);
 
 private:
     ~D3D8Texture() override;
@@ -60,5 +69,6 @@ private:
     std::vector<bool> dirty_;
     bool anyDirty_ = false;
     GLuint glTexture_ = 0;
+    uint64_t memoryCost_;
     PrivateDataStore privateData_;
 };

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "platform/win32/ComGuard.h"
+
 PrivateDataStore::~PrivateDataStore() {
     for (Entry& entry : entries_)
         if (entry.object != nullptr) entry.object->Release();
@@ -11,16 +13,21 @@ HRESULT PrivateDataStore::Set(REFGUID tag, const void* data, DWORD size, DWORD f
     if (data == nullptr && size != 0) return D3DERR_INVALIDCALL;
     bool isObject = (flags & D3DSPD_IUNKNOWN) != 0;
     if (isObject && (data == nullptr || size != sizeof(IUnknown*))) return D3DERR_INVALIDCALL;
-    Free(tag);
     Entry entry;
     entry.tag = tag;
+    // Everything that allocates comes first: without memory the old entry stays.
+    HRESULT made = NoThrowCall([&] {
+        if (isObject) entry.bytes.resize(sizeof(IUnknown*));
+        else if (size != 0) entry.bytes.assign(static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + size);
+        entries_.reserve(entries_.size() + 1);
+        return D3D_OK;
+    });
+    if (FAILED(made)) return made;
+    Free(tag);
     if (isObject) {
         entry.object = *static_cast<IUnknown* const*>(data);
         if (entry.object != nullptr) entry.object->AddRef();
-        entry.bytes.resize(sizeof(IUnknown*));
         std::memcpy(entry.bytes.data(), &entry.object, sizeof(IUnknown*));
-    } else if (size != 0) {
-        entry.bytes.assign(static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + size);
     }
     entries_.push_back(std::move(entry));
     return D3D_OK;

@@ -1,4 +1,6 @@
 // DirectDrawCreateEx: the one display driver of this layer.
+#include <new>
+
 #include "platform/ddraw/DirectDrawObject.h"
 #include "platform/win32/PlatformWindow.h"
 
@@ -10,6 +12,8 @@ HRESULT WINAPI DirectDrawCreateEx(GUID* driverGuid, LPVOID* directDraw, REFIID i
     if (driverGuid != nullptr && driverGuid != DDCREATE_EMULATIONONLY && driverGuid != DDCREATE_HARDWAREONLY)
         return DDERR_INVALIDPARAMS;
     if (!PlatformVideoInit()) return DDERR_GENERIC;
-    *directDraw = static_cast<IDirectDraw7*>(new DirectDrawObject);
+    auto* made = new (std::nothrow) DirectDrawObject;
+    if (made == nullptr) return DDERR_OUTOFMEMORY;
+    *directDraw = static_cast<IDirectDraw7*>(made);
     return DD_OK;
 }

@@ -5,6 +5,7 @@
 #include "platform/ddraw/DirectDrawClipperObject.h"
 #include "platform/ddraw/DirectDrawSurface.h"
 #include "platform/ddraw/DisplayFormat.h"
+#include "platform/win32/ComGuard.h"
 #include "platform/win32/PlatformSettings.h"
 #include "platform/win32/PlatformWindow.h"
 
@@ -76,6 +77,12 @@ void DirectDrawObject::CurrentSize(int* width, int* height) const {
         *width = 640;
         *height = 480;
     }
+}
+
+bool DisplayWindowSize(HWND window, int* width, int* height) {
+    if (window == nullptr || exclusiveOwner == nullptr || exclusiveOwner->Window() != window) return false;
+    exclusiveOwner->CurrentSize(width, height);
+    return true;
 }
 
 HRESULT DirectDrawObject::SetCooperativeLevel(HWND window, DWORD flags) {
@@ -200,7 +207,14 @@ HRESULT DirectDrawObject::CreateSurface(LPDDSURFACEDESC2 desc, LPDIRECTDRAWSURFA
         }
     }
     size_t bytes = size_t(width) * size_t(height) * SDL_BYTESPERPIXEL(format);
-    if (bytes * (backBuffers + 1) > VIDEO_MEMORY_BYTES - memoryUsed_) return DDERR_OUTOFVIDEOMEMORY;
+    // As DirectDraw does: a surface that asks for neither kind of memory goes
+    // to video memory while it has room and to system memory after; only one
+    // that asks for video memory (or a primary surface) fails when it is full.
+    const size_t needed = bytes * (backBuffers + 1);
+    const bool room = needed <= VIDEO_MEMORY_BYTES - memoryUsed_;
+    const bool mustBeVideo = (caps & (DDSCAPS_PRIMARYSURFACE | DDSCAPS_VIDEOMEMORY | DDSCAPS_LOCALVIDMEM)) != 0;
+    const bool inVideo = !(caps & DDSCAPS_SYSTEMMEMORY) && (room || mustBeVideo);
+    if (inVideo && !room) return DDERR_OUTOFVIDEOMEMORY;
     SDL_Surface* pixelSets[MAX_BACK_BUFFERS + 1] = {};
     for (DWORD i = 0; i <= backBuffers; ++i) {
         pixelSets[i] = SDL_CreateRGBSurfaceWithFormat(0, width, height, SDL_BITSPERPIXEL(format), format);
@@ -209,18 +223,34 @@ HRESULT DirectDrawObject::CreateSurface(LPDDSURFACEDESC2 desc, LPDIRECTDRAWSURFA
             return DDERR_OUTOFMEMORY;
         }
     }
-    TakeMemory(bytes * (backBuffers + 1));
+    if (inVideo) TakeMemory(needed);
     DWORD madeCaps = caps & ~DDSCAPS_WRITEONLY;
-    if (!(madeCaps & DDSCAPS_SYSTEMMEMORY)) madeCaps |= DDSCAPS_VIDEOMEMORY | DDSCAPS_LOCALVIDMEM;
+    if (inVideo) madeCaps |= DDSCAPS_VIDEOMEMORY | DDSCAPS_LOCALVIDMEM;
+    else madeCaps = (madeCaps & ~(DDSCAPS_VIDEOMEMORY | DDSCAPS_LOCALVIDMEM)) | DDSCAPS_SYSTEMMEMORY;
+    const size_t held = inVideo ? bytes : 0;
     if (caps & DDSCAPS_PRIMARYSURFACE) {
         madeCaps |= DDSCAPS_VISIBLE;
         if (caps & DDSCAPS_FLIP) madeCaps |= DDSCAPS_FRONTBUFFER;
     }
-    auto* made = new DirectDrawSurface(this, pixelSets[0], madeCaps, bytes);
-    for (DWORD i = 1; i <= backBuffers; ++i) {
-        DWORD backCaps = DDSCAPS_FLIP | DDSCAPS_COMPLEX | DDSCAPS_VIDEOMEMORY | DDSCAPS_LOCALVIDMEM;
-        if (i == 1) backCaps |= DDSCAPS_BACKBUFFER;
-        made->AttachBackBuffer(new DirectDrawSurface(this, pixelSets[i], backCaps, bytes));
+    DirectDrawSurface* made = nullptr;
+    HRESULT result = NoThrowCall([&] {
+        made = new DirectDrawSurface(this, pixelSets[0], madeCaps, held);
+        for (DWORD i = 1; i <= backBuffers; ++i) {
+            DWORD backCaps = DDSCAPS_FLIP | DDSCAPS_COMPLEX | DDSCAPS_VIDEOMEMORY | DDSCAPS_LOCALVIDMEM;
+            if (i == 1) backCaps |= DDSCAPS_BACKBUFFER;
+            made->AttachBackBuffer(new DirectDrawSurface(this, pixelSets[i], backCaps, held));
+        }
+        return DD_OK;
+    }, DDERR_OUTOFMEMORY);
+    if (FAILED(result)) {
+        // What was made is released with the pixels it took; the rest are freed here.
+        if (made != nullptr) {
+            made->Release();
+        } else {
+            for (DWORD i = 0; i <= backBuffers; ++i) SDL_FreeSurface(pixelSets[i]);
+            if (inVideo) GiveMemory(needed);
+        }
+        return result;
     }
     if (desc->dwFlags & DDSD_CKSRCBLT) made->SetColorKey(DDCKEY_SRCBLT | DDCKEY_COLORSPACE, &desc->ddckCKSrcBlt);
     if (desc->dwFlags & DDSD_CKDESTBLT) made->SetColorKey(DDCKEY_DESTBLT | DDCKEY_COLORSPACE, &desc->ddckCKDestBlt);

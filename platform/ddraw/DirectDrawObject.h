@@ -30,6 +30,8 @@ public:
     // What surfaces need of their DirectDraw object.
     bool Exclusive() const;
     HWND Window() const { return window_; }
+    // The display's size in pixels: the mode's, else the desktop's.
+    void CurrentSize(int* width, int* height) const;
     bool TakeMemory(size_t bytes);
     void GiveMemory(size_t bytes);
     void PrimaryGone(DirectDrawSurface* primary);
@@ -40,7 +42,6 @@ protected:
 private:
     void FillCaps(DDCAPS* caps) const;
     Uint32 CurrentFormat() const;
-    void CurrentSize(int* width, int* height) const;
 
     bool cooperativeSet_ = false;
     DWORD cooperativeFlags_ = 0;
@@ -52,6 +53,10 @@ private:
     size_t memoryUsed_ = 0;
     DirectDrawSurface* primary_ = nullptr;
 };
+
+// True when window shows the exclusive display: it then covers the display's
+// whole size in display pixels, however large it is on the screen.
+bool DisplayWindowSize(HWND window, int* width, int* height);
 
 // Surfaces compare their pixels with this record size check.
 bool ValidDescSize(DWORD size);

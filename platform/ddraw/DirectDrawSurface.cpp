@@ -8,6 +8,7 @@
 #include "platform/ddraw/DirectDrawObject.h"
 #include "platform/ddraw/DisplayFormat.h"
 #include "platform/gdi/GdiObjects.h"
+#include "platform/win32/ComGuard.h"
 #include "platform/win32/PlatformWindow.h"
 
 namespace {
@@ -214,8 +215,12 @@ HRESULT DirectDrawSurface::Copy(const RECT* destRect, DirectDrawSurface* source,
     // A copy within one surface reads from a snapshot of it.
     if (source == this) reading = SDL_DuplicateSurface(pixels_);
     if (reading == nullptr) return DDERR_OUTOFMEMORY;
-    StretchCopy(reading, from, pixels_, to, area, sourceKey, destKey);
+    HRESULT copied = NoThrowCall([&] {
+        StretchCopy(reading, from, pixels_, to, area, sourceKey, destKey);
+        return DD_OK;
+    }, DDERR_OUTOFMEMORY);
     if (reading != source->pixels_) SDL_FreeSurface(reading);
+    if (FAILED(copied)) return copied;
     Present();
     return DD_OK;
 }

@@ -1,4 +1,6 @@
 // DirectInput8Create and the DirectInput object, which makes the system devices.
+#include <new>
+
 #include "platform/dinput/SystemInputDevice.h"
 #include "platform/win32/PlatformWindow.h"
 
@@ -15,12 +17,12 @@ public:
         *device = nullptr;
         if (outer != nullptr) return DIERR_NOAGGREGATION;
         if (guid == GUID_SysKeyboard)
-            *device = new SystemInputDevice(SystemInputDevice::Kind::Keyboard, this);
+            *device = new (std::nothrow) SystemInputDevice(SystemInputDevice::Kind::Keyboard, this);
         else if (guid == GUID_SysMouse)
-            *device = new SystemInputDevice(SystemInputDevice::Kind::Mouse, this);
+            *device = new (std::nothrow) SystemInputDevice(SystemInputDevice::Kind::Mouse, this);
         else
             return DIERR_DEVICENOTREG;
-        return DI_OK;
+        return *device != nullptr ? DI_OK : DIERR_OUTOFMEMORY;
     }
 
     HRESULT GetDeviceStatus(REFGUID guid) override {
@@ -42,7 +44,8 @@ HRESULT WINAPI DirectInput8Create(HINSTANCE instance, DWORD version, REFIID iid,
     *out = nullptr;
     if (outer != nullptr) return DIERR_NOAGGREGATION;
     if (iid != IID_IDirectInput8A) return DIERR_NOINTERFACE;
-    auto* object = new DirectInputObject();
+    auto* object = new (std::nothrow) DirectInputObject();
+    if (object == nullptr) return DIERR_OUTOFMEMORY;
     HRESULT result = object->Initialize(instance, version);
     if (FAILED(result)) {
         object->Release();

@@ -5,6 +5,8 @@
 
 #include <cstring>
 
+#include "platform/win32/ComGuard.h"
+
 SystemInputDevice::SystemInputDevice(Kind kind, IUnknown* parent) : kind_(kind), parent_(parent) {
     if (parent_ != nullptr) parent_->AddRef();
     InputWatchAttach();
@@ -70,9 +72,15 @@ HRESULT SystemInputDevice::Acquire() {
     if (!WindowAllowsUse()) return DIERR_OTHERAPPHASPRIO;
     lost_ = false;
     if (acquired_) return DI_NOEFFECT;
+    if (kind_ == Kind::Mouse) {
+        HRESULT watched = NoThrowCall([&] {
+            InputWatchAddSink(&motion_);
+            return DI_OK;
+        }, DIERR_OUTOFMEMORY);
+        if (FAILED(watched)) return watched;
+    }
     acquired_ = true;
     if (kind_ == Kind::Mouse) {
-        InputWatchAddSink(&motion_);
         SetRelativeMouse((level_ & DISCL_FOREGROUND) != 0);
     }
     return DI_OK;

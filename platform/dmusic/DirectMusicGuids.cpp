@@ -4,6 +4,7 @@
 #include "platform/dmusic/LoaderObject.h"
 #include "platform/dmusic/PerformanceObject.h"
 #include "platform/dmusic/SegmentObject.h"
+#include "platform/win32/ComGuard.h"
 
 const CLSID CLSID_DirectMusicLoader = {0xD2AC2892, 0xB39B, 0x11D1, {0x87, 0x04, 0x00, 0x60, 0x08, 0x93, 0xB1, 0xBD}};
 const CLSID CLSID_DirectMusicPerformance = {
@@ -27,10 +28,12 @@ namespace {
 
 template <typename Object, typename... Args>
 HRESULT CreateObject(REFIID iid, void** object, Args... args) {
-    auto* created = new Object(args...);
-    HRESULT result = created->QueryInterface(iid, object);
-    created->Release();
-    return result;
+    return NoThrowCall([&] {
+        auto* created = new Object(args...);
+        HRESULT result = created->QueryInterface(iid, object);
+        created->Release();
+        return result;
+    });
 }
 
 HRESULT CreateLoader(REFIID iid, void** object) { return CreateObject<LoaderObject>(iid, object); }

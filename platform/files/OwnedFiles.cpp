@@ -1,15 +1,11 @@
 #include "platform/files/OwnedFiles.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
 
+#include "platform/files/FileCalls.h"
 #include "platform/files/JournalText.h"
 
 OwnedFiles ownedFiles;
@@ -21,31 +17,12 @@ constexpr size_t kMaxJournalBytes = 1 << 16;
 
 bool WriteAll(int fd, const char* bytes, size_t length) {
     while (length > 0) {
-        ssize_t done = ::write(fd, bytes, length);
-        if (done < 0 && errno == EINTR) continue;
+        long done = WriteSome(fd, bytes, length);
         if (done <= 0) return false;
         bytes += done;
         length -= static_cast<size_t>(done);
     }
     return true;
-}
-
-// Gives the temporary file its final name unless something lies there already.
-int NameWithoutReplacing(const char* from, const char* to) {
-#ifdef __EMSCRIPTEN__
-    // The browser's in-memory file system has neither that rename nor links, and
-    // nothing else writes to it while the viewer runs: a look first is enough.
-    struct stat seen;
-    if (::lstat(to, &seen) == 0) return EEXIST;
-    return ::rename(from, to) == 0 ? 0 : errno;
-#else
-    if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return 0;
-    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return errno;
-    // File systems without that rename: a second link, which also never replaces.
-    if (::link(from, to) != 0) return errno;
-    ::unlink(from);
-    return 0;
-#endif
 }
 
 }  // namespace
@@ -63,37 +40,35 @@ int OwnedFiles::Begin(const char* journalFileName) {
     journalForeign = false;
     leftoversRemoved = 0;
     if (journalFd >= 0) return 0;  // this run holds it already
-    int fd = ::open(journalName, O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    int fd = OpenForUpdate(journalName);
     if (fd < 0) {
         // Nothing there is the usual case; anything else there is not ours.
         journalForeign = errno != ENOENT;
         return 0;
     }
-    struct stat info;
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
+    FileIdentity self{};
+    if (!IdentifyDescriptor(fd, &self)) {
+        CloseDescriptor(fd);
         journalForeign = true;
         return 0;
     }
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (!LockWithoutWaiting(fd)) {
         int error = errno == EWOULDBLOCK ? EBUSY : errno;
-        ::close(fd);
+        CloseDescriptor(fd);
         failedName = journalName;
         return error;
     }
     static char text[kMaxJournalBytes + 1];
     size_t length = 0;
     while (length < kMaxJournalBytes) {
-        ssize_t got = ::read(fd, text + length, kMaxJournalBytes - length);
-        if (got < 0 && errno == EINTR) continue;
+        long got = ReadSome(fd, text + length, kMaxJournalBytes - length);
         if (got <= 0) break;
         length += static_cast<size_t>(got);
     }
     text[length] = '\0';
-    FileIdentity self{static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino), 0, 0};
     JournalReader reader(text, length);
     if (!reader.ReadHeader(self)) {
-        ::close(fd);
+        CloseDescriptor(fd);
         journalForeign = true;
         return 0;
     }
@@ -105,7 +80,7 @@ int OwnedFiles::Begin(const char* journalFileName) {
             // An unfinished file: its temporary name is ours by its prefix.
             FileIdentity identity;
             bool regular = false;
-            if (IdentifyFile(entry.name, &identity, &regular) && regular && ::unlink(entry.name) == 0)
+            if (IdentifyFile(entry.name, &identity, &regular) && regular && RemoveName(entry.name))
                 ++leftoversRemoved;
         }
     }
@@ -118,13 +93,13 @@ void OwnedFiles::TakeOverJournal(int fd) {
     IdentifyDescriptor(fd, &self);
     char header[JOURNAL_LINE_SIZE];
     FormatJournalHeader(self, header);
-    if (::ftruncate(fd, 0) == 0 && ::lseek(fd, 0, SEEK_SET) == 0 && WriteAll(fd, header, std::strlen(header))) {
-        ::fdatasync(fd);
+    if (EmptyFile(fd) && WriteAll(fd, header, std::strlen(header))) {
+        SyncFile(fd);
         journalFd = fd;
         return;
     }
     // The old journal cannot be rewritten (a read-only directory): it is left as it is.
-    ::close(fd);
+    CloseDescriptor(fd);
     journalForeign = true;
 }
 
@@ -139,10 +114,10 @@ int OwnedFiles::EnsureJournal() {
         failedName = journalName;
         return errno;
     }
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (!LockWithoutWaiting(fd)) {
         int error = errno;
-        ::close(fd);
-        ::unlink(journalName);
+        CloseDescriptor(fd);
+        RemoveName(journalName);
         failedName = journalName;
         return error;
     }
@@ -150,10 +125,10 @@ int OwnedFiles::EnsureJournal() {
     IdentifyDescriptor(fd, &self);
     char header[JOURNAL_LINE_SIZE];
     FormatJournalHeader(self, header);
-    if (!WriteAll(fd, header, std::strlen(header)) || ::fdatasync(fd) != 0) {
+    if (!WriteAll(fd, header, std::strlen(header)) || !SyncFile(fd)) {
         int error = errno;
-        ::close(fd);
-        ::unlink(journalName);
+        CloseDescriptor(fd);
+        RemoveName(journalName);
         failedName = journalName;
         return error;
     }
@@ -166,7 +141,7 @@ bool OwnedFiles::AppendJournal(const char* kind, const char* name, const FileIde
     FormatJournalLine(kind, name, identity, line);
     // On disk before the file it announces exists, so that even a power cut
     // cannot leave a file of ours that the journal does not know.
-    return WriteAll(journalFd, line, std::strlen(line)) && ::fdatasync(journalFd) == 0;
+    return WriteAll(journalFd, line, std::strlen(line)) && SyncFile(journalFd);
 }
 
 int OwnedFiles::FindSlot(const char* name) const {
@@ -198,7 +173,7 @@ std::FILE* OwnedFiles::Start(const char* name, int* error) {
     failedName = name;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        std::snprintf(tempName, sizeof tempName, "%stmp-%ld-%d", kReservedPrefix, static_cast<long>(::getpid()),
+        std::snprintf(tempName, sizeof tempName, "%stmp-%ld-%d", kReservedPrefix, ProcessNumber(),
                       ++serial);
         if (!AppendJournal("temp", tempName, nullptr)) {
             *error = errno != 0 ? errno : EIO;
@@ -213,11 +188,11 @@ std::FILE* OwnedFiles::Start(const char* name, int* error) {
     }
     IdentifyDescriptor(fd, &tempIdentity);
     tempActive = 1;
-    std::FILE* stream = ::fdopen(fd, "wb");
+    std::FILE* stream = StreamOf(fd, "wb");
     if (stream == nullptr) {
         *error = errno;
-        ::close(fd);
-        ::unlink(tempName);
+        CloseDescriptor(fd);
+        RemoveName(tempName);
         tempActive = 0;
     }
     return stream;
@@ -228,12 +203,13 @@ int OwnedFiles::Commit(const char* name, std::FILE* stream) {
     // Every write and the close are checked: a full disk or a quota shows here.
     int error = 0;
     if (std::fflush(stream) != 0 || std::ferror(stream)) error = errno != 0 ? errno : EIO;
-    // The file as written: its size and time tell later whether it is still so.
-    if (error == 0 && !IdentifyDescriptor(fileno(stream), &tempIdentity)) error = errno;
     if (std::fclose(stream) != 0 && error == 0) error = errno != 0 ? errno : EIO;
+    // The file as written: its size and time tell later whether it is still so.
+    bool regular = false;
+    if (error == 0 && !IdentifyFile(tempName, &tempIdentity, &regular)) error = errno != 0 ? errno : EIO;
     if (error == 0 && !AppendJournal("made", name, &tempIdentity)) error = errno != 0 ? errno : EIO;
     if (error != 0) {
-        ::unlink(tempName);
+        RemoveName(tempName);
         tempActive = 0;
         return error;
     }
@@ -246,10 +222,10 @@ int OwnedFiles::Commit(const char* name, std::FILE* stream) {
     identities[slot] = tempIdentity;
     live[slot] = 1;
     if (slot == count) count = count + 1;
-    error = NameWithoutReplacing(tempName, name);
+    error = RenameWithoutReplacing(tempName, name);
     if (error != 0) {
         live[slot] = 0;
-        ::unlink(tempName);
+        RemoveName(tempName);
     }
     tempActive = 0;
     return error;
@@ -257,7 +233,7 @@ int OwnedFiles::Commit(const char* name, std::FILE* stream) {
 
 void OwnedFiles::Abandon(std::FILE* stream) {
     if (stream != nullptr) std::fclose(stream);
-    if (tempActive) ::unlink(tempName);
+    if (tempActive) RemoveName(tempName);
     tempActive = 0;
 }
 
@@ -279,17 +255,16 @@ void OwnedFiles::RemoveAll() {
         Remove(names[i]);
         if (live[i]) left = true;
     }
-    if (tempActive) ::unlink(tempName);
+    if (tempActive) RemoveName(tempName);
     tempActive = 0;
     if (!left) count = 0;
     if (journalFd >= 0) {
-        if (!left) {
-            FileIdentity self{};
-            IdentifyDescriptor(journalFd, &self);
-            RemoveIfSameFile(journalName, self);
-        }
-        ::close(journalFd);
+        FileIdentity self{};
+        bool known = IdentifyDescriptor(journalFd, &self);
+        // Closed first: a file open here cannot be removed on every system.
+        CloseDescriptor(journalFd);
         journalFd = -1;
+        if (!left && known) RemoveIfSameFile(journalName, self);
     }
 }
 
@@ -302,7 +277,7 @@ void OwnedFiles::RemoveAllNow() const {
         bool regular = false;
         if (IdentifyFile(names[i], &identity, &regular) && identity == identities[i]) left = true;
     }
-    if (tempActive) ::unlink(tempName);
+    if (tempActive) RemoveName(tempName);
     if (journalFd >= 0 && !left) {
         FileIdentity self;
         if (IdentifyDescriptor(journalFd, &self)) RemoveIfSameFile(journalName, self);

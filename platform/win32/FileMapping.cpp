@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <map>
+#include <new>
 #include <string>
 
 #include "platform/win32/fileapi.h"
@@ -81,19 +82,29 @@ HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD, LPSECURIT
         SetLastError(ERROR_INVALID_PARAMETER);
         return INVALID_HANDLE_VALUE;
     }
-    int fd = open(fileName, flags | O_CLOEXEC, 0644);
+    // Without blocking: a FIFO or a device under the name must not hold the
+    // caller up. Only regular files are files here; a directory, FIFO, device or
+    // socket is refused the way Windows refuses to open a directory as a file.
+    int fd = open(fileName, flags | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0644);
     if (fd < 0) {
         SetLastError(OpenError(fileName, errno));
         return INVALID_HANDLE_VALUE;
     }
     struct stat info;
-    if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         close(fd);
         SetLastError(ERROR_ACCESS_DENIED);
         return INVALID_HANDLE_VALUE;
     }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    HandleRecord* record = new (std::nothrow) HandleRecord{HandleKind::File, fd, static_cast<uint64_t>(info.st_size)};
+    if (record == nullptr) {
+        close(fd);
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return INVALID_HANDLE_VALUE;
+    }
     SetLastError(ERROR_SUCCESS);
-    return new HandleRecord{HandleKind::File, fd, static_cast<uint64_t>(info.st_size)};
+    return record;
 }
 
 DWORD WINAPI GetFileSize(HANDLE file, LPDWORD fileSizeHigh) {
@@ -137,8 +148,14 @@ HANDLE WINAPI CreateFileMappingA(HANDLE file, LPSECURITY_ATTRIBUTES, DWORD prote
         SetLastError(Win32ErrorFromErrno(errno));
         return nullptr;
     }
+    HandleRecord* made = new (std::nothrow) HandleRecord{HandleKind::Mapping, fd, asked == 0 ? fileSize : asked};
+    if (made == nullptr) {
+        close(fd);
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
     SetLastError(ERROR_SUCCESS);
-    return new HandleRecord{HandleKind::Mapping, fd, asked == 0 ? fileSize : asked};
+    return made;
 }
 
 LPVOID WINAPI MapViewOfFile(HANDLE mapping, DWORD desiredAccess, DWORD offsetHigh, DWORD offsetLow,
@@ -161,7 +178,13 @@ LPVOID WINAPI MapViewOfFile(HANDLE mapping, DWORD desiredAccess, DWORD offsetHig
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
-    Views()[view] = length;
+    try {
+        Views()[view] = length;
+    } catch (const std::bad_alloc&) {
+        munmap(view, length);
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
     SetLastError(ERROR_SUCCESS);
     return view;
 }

@@ -27,6 +27,7 @@ void PlatformReloadSettings() {
     settings.captureEvery = ReadCount("ORVIK_CAPTURE_EVERY", 1);
     if (settings.captureEvery < 1) settings.captureEvery = 1;
     settings.closeAfterFrames = ReadCount("ORVIK_CLOSE_AFTER_FRAMES", 0);
+    settings.textureMemoryMb = ReadCount("ORVIK_TEXTURE_MEMORY_MB", -1);
     loaded = true;
 }
 

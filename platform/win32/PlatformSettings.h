@@ -9,6 +9,7 @@ struct PlatformSettings {
     std::string captureDir;       // ORVIK_CAPTURE_DIR: save presented frames here as PNG
     long captureEvery = 1;        // ORVIK_CAPTURE_EVERY: every Nth frame
     long closeAfterFrames = 0;    // ORVIK_CLOSE_AFTER_FRAMES: close the window after N frames (0: never)
+    long textureMemoryMb = -1;    // ORVIK_TEXTURE_MEMORY_MB: a device's texture budget (-1: the default)
 };
 
 const PlatformSettings& PlatformGetSettings();

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -94,6 +95,47 @@ TEST_F(PathRecordTest, NumberThatDoesNotReadStopsTheRecord) {
     EXPECT_EQ(frames[1].v[1], 9.0f);
     EXPECT_EQ(frames[1].v[2], 0.0f);  // kept from the initial pose
     EXPECT_EQ(RunState, 0);
+}
+
+TEST_F(PathRecordTest, NumbersAreDecimalOnly) {
+    // "-0x14" is -0 and the "x" is the next marker; "14 5 6" fill the next
+    // record until the "T" that ends it becomes the marker after.
+    Open("p 1 2 -0x14 5 6\nT");
+    std::vector<Pose> frames = Play(10);
+    ASSERT_EQ(frames.size(), 3u);
+    EXPECT_EQ(frames[1].v[2], 0.0f);
+    EXPECT_TRUE(std::signbit(frames[1].v[2]));
+    EXPECT_EQ(frames[1].v[3], 0.0f);
+    EXPECT_EQ(frames[2].v[0], 14.0f);
+    EXPECT_EQ(frames[2].v[2], 6.0f);
+    TearDown();
+
+    // A bare exponent letter is not taken: "-1e" reads -1 and "e" is the next marker.
+    Open("p 1 2 -1e 4 5 6 7\nq 8 9 1e+ 2 3 4 5\nT");
+    frames = Play(10);
+    ASSERT_EQ(frames.size(), 6u);
+    EXPECT_EQ(frames[1].v[2], -1.0f);
+    EXPECT_EQ(frames[1].v[3], 0.0f);
+    EXPECT_EQ(frames[2].v[0], 4.0f);
+    EXPECT_EQ(frames[2].v[3], 7.0f);
+    EXPECT_EQ(frames[3].v[2], 1.0f);  // "1e+" reads 1 and leaves "e+"
+    EXPECT_EQ(frames[3].v[3], 7.0f);
+    // After the marker "e", the "+" with no digit reads nothing and is gone;
+    // the blank after it is the next marker.
+    EXPECT_EQ(frames[4].v[0], 8.0f);
+    EXPECT_EQ(frames[5].v[0], 2.0f);
+    EXPECT_EQ(frames[5].v[3], 5.0f);
+    TearDown();
+
+    // "inf" is no number either: "i", "n" and "f" become markers in turn.
+    Open("p 1 inf 3 4 5 6\nT");
+    frames = Play(10);
+    ASSERT_EQ(frames.size(), 5u);
+    EXPECT_EQ(frames[1].v[0], 1.0f);
+    EXPECT_EQ(frames[1].v[1], 100.0f);
+    EXPECT_EQ(frames[3].v[0], 1.0f);
+    EXPECT_EQ(frames[4].v[0], 3.0f);
+    EXPECT_EQ(frames[4].v[3], 6.0f);
 }
 
 TEST_F(PathRecordTest, NoPathFileReadsNothing) {

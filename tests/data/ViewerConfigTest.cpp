@@ -67,6 +67,27 @@ protected:
         EXPECT_EQ(h, height);
     }
 
+    // Draws the ground seen from 100 units off, as the playback does with no
+    // texture, and gives the pixel at the centre of the frame.
+    D3DCOLOR CenterOfFrame() {
+        struct GroundVertex {
+            float x, y, z, u, v;
+        };
+        const GroundVertex ground[6] = {{-500, 0, -500, 0, 0}, {500, 0, -500, 1, 0}, {-500, 0, 500, 0, 1},
+                                        {500, 0, -500, 1, 0},  {500, 0, 500, 1, 1},  {-500, 0, 500, 0, 1}};
+        renderer.BeginFrame();
+        const float pose[6] = {0, 60, -80, 0, 0, 0};
+        camera.Update(pose, 1000.0f);
+        renderer.device->SetVertexShader(D3DFVF_XYZ | D3DFVF_TEX1);
+        renderer.device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, ground, sizeof(GroundVertex));
+        renderer.device->EndScene();
+        std::vector<unsigned char> rgba;
+        UINT w = 0, h = 0;
+        if (!D3D8ReadBackBuffer(renderer.device, rgba, w, h) || w == 0) return 0;
+        const unsigned char* p = &rgba[(h / 2 * w + w / 2) * 4];
+        return static_cast<D3DCOLOR>(p[3]) << 24 | p[0] << 16 | p[1] << 8 | p[2];
+    }
+
     TempDir dir_;
     char oldDir_[4096];
     HWND window_ = nullptr;
@@ -122,13 +143,49 @@ TEST_F(ViewerConfigTest, UnknownKeywordsLeaveTheDeviceDefaults) {
     EXPECT_EQ(renderer.clearGreen, -1);
 }
 
-TEST_F(ViewerConfigTest, FogSwitchOtherThanTheKeywordsIsOff) {
-    ASSERT_EQ(Read(Settings({"64", "64", "POINT", "WIREFRAME", "DISABLE", "Enable", "1", "2", "3", "0.1", "0",
-                             "0"})),
+TEST_F(ViewerConfigTest, FogSwitchOtherThanTheKeywordsIsOn) {
+    // Density 0.5 and the ground 100 units from the eye: fogged, it is all fog colour.
+    const char* switches[] = {"Enable", "DISABLE", "ENABLE"};
+    const D3DCOLOR centres[] = {0xFF000040u, 0xFFFFFFFFu, 0xFF000040u};
+    for (int i = 0; i < 3; ++i) {
+        if (renderer.device) renderer.Release();
+        renderer = Renderer();
+        ASSERT_EQ(Read(Settings({"64", "64", "POINT", "SOLID", "DISABLE", switches[i], "0", "0", "64", "0.5", "0",
+                                 "0"})),
+                  ViewerConfigResult::Applied);
+        EXPECT_EQ(RenderState(D3DRS_FOGENABLE), i == 1 ? 0u : 1u) << switches[i];
+        EXPECT_EQ(renderer.fogEnabled, i == 1 ? 0 : 1);
+        EXPECT_EQ(StageState(D3DTSS_MAGFILTER), static_cast<DWORD>(D3DTEXF_POINT));
+        EXPECT_EQ(CenterOfFrame(), centres[i]) << switches[i];
+    }
+}
+
+TEST_F(ViewerConfigTest, NumbersAreDecimalOnly) {
+    // "0x10" reads 0 and leaves "x10", which becomes a skipped word, so the
+    // green value's place holds the word "words", which does not read.
+    ASSERT_EQ(Read(Settings({"64", "64", "POINT", "SOLID", "ENABLE", "ENABLE", "0x10", "2", "3", "0.5", "0", "0"})),
               ViewerConfigResult::Applied);
-    EXPECT_EQ(RenderState(D3DRS_FOGENABLE), 0u);
-    EXPECT_EQ(RenderState(D3DRS_FILLMODE), static_cast<DWORD>(D3DFILL_WIREFRAME));
-    EXPECT_EQ(StageState(D3DTSS_MAGFILTER), static_cast<DWORD>(D3DTEXF_POINT));
+    EXPECT_EQ(renderer.clearRed, 0);
+    EXPECT_EQ(renderer.clearGreen, 0);
+    EXPECT_EQ(RenderState(D3DRS_FOGDENSITY), FloatBits(0.0f));
+
+    // An "e" with no digits is not taken: the speed is -15 and the "e" that
+    // follows takes a skipped word's place.
+    renderer.Release();
+    renderer = Renderer();
+    ASSERT_EQ(Read(Settings({"64", "64", "POINT", "SOLID", "ENABLE", "ENABLE", "1", "2", "3", "0.5", "-1.5E+1e",
+                             "3"})),
+              ViewerConfigResult::Applied);
+    EXPECT_EQ(MoveSpeed, -15.0f);
+    EXPECT_EQ(MouseSensitivity, 0.0f);
+
+    // "inf" is no number: the density keeps its default.
+    renderer.Release();
+    renderer = Renderer();
+    ASSERT_EQ(Read(Settings({"64", "64", "POINT", "SOLID", "ENABLE", "ENABLE", "1", "2", "3", "inf", "0", "0"})),
+              ViewerConfigResult::Applied);
+    EXPECT_EQ(RenderState(D3DRS_FOGDENSITY), FloatBits(0.0f));
+    EXPECT_EQ(renderer.clearBlue, 3);
 }
 
 TEST_F(ViewerConfigTest, LongWordsKeepLaterSettingsInPlace) {

@@ -45,6 +45,7 @@ TEST_F(MusicPlayerTest, ShortTrackRepeatsSampleForSampleThenStops) {
     ASSERT_NE(player.segment, nullptr);
     ASSERT_NE(player.audioPath, nullptr);
     ASSERT_NE(player.soundBuffer, nullptr);
+    EXPECT_TRUE(player.audioReady);
     player.SetRepeats(0);
     DWORD repeats = 0;
     player.segment->GetRepeats(&repeats);
@@ -133,6 +134,7 @@ TEST(MusicPlayerFailures, NoSoundDeviceOrNoLoaderLeavesEverythingEmpty) {
     MusicPlayer player;
     player.Create(u"SOUND.WAV", &loader);
     EXPECT_NE(player.performance, nullptr);  // created, but without a device
+    EXPECT_FALSE(player.audioReady);         // so it is asked for nothing more
     EXPECT_EQ(player.audioPath, nullptr);
     EXPECT_EQ(player.soundBuffer, nullptr);
     player.SetRepeats(0);

@@ -236,7 +236,7 @@ TEST_F(HostileLevelTest, HangUpQuitAndAClosedStandardErrorEndInOrder) {
     WritePackage(level);
 }
 
-TEST_F(HostileLevelTest, FifosAndDirectoriesUnderTheTextFilesNamesDoNotRead) {
+TEST_F(HostileLevelTest, FifosDirectoriesAndUnreadableFilesUnderTheTextFilesNamesStopStartUp) {
     Members level = Level();
     // Not in the package: a FIFO or a directory of that name lies there.
     for (const char* name : {"GAME.CFG", "MAP.MBM", "RC.DEM"}) {
@@ -260,7 +260,31 @@ TEST_F(HostileLevelTest, FifosAndDirectoriesUnderTheTextFilesNamesDoNotRead) {
             ExpectOnly({name});
             fifo ? ::unlink(path.c_str()) : ::rmdir(path.c_str());
         }
+        // A file that opens but does not read: the viewer's own memory gives an I/O error.
+        Members without;
+        for (const auto& member : level)
+            if (member.first != name) without.push_back(member);
+        WritePackage(without);
+        std::string path = work_ + "/" + name;
+        ASSERT_EQ(::symlink("/proc/self/mem", path.c_str()), 0);
+        ChildRun run = Run(Options());
+        EXPECT_EQ(run.exitCode, 1) << name << " unreadable\n" << run.output;
+        EXPECT_NE(run.output.find(std::string("odczytac pliku ") + name), std::string::npos) << run.output;
+        ExpectOnly({name});
+        ::unlink(path.c_str());
     }
+}
+
+TEST_F(HostileLevelTest, AFifoUnderATexturesNameLoadsNothingAndNeverWaits) {
+    // The package lacks the texture; a FIFO of its name lies there, no writer behind it.
+    Members level = Level("PIPE.BMP");
+    level.pop_back();
+    WritePackage(level);
+    ASSERT_EQ(::mkfifo((work_ + "/PIPE.BMP").c_str(), 0600), 0);
+    ChildRun run = RunAndStop({SIGTERM});
+    EXPECT_FALSE(run.timedOut);
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    ExpectOnly({"PIPE.BMP"});
 }
 
 TEST_F(HostileLevelTest, AFullDiskOrAReadOnlyDirectoryStopsStartUpWithItsCause) {

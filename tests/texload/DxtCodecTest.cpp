@@ -130,6 +130,24 @@ TEST(DxtEncode, GradientBlockAndAlphaBlocksStayClose) {
     }
 }
 
+TEST(DxtEncode, PremultipliedColourUsesTheAlphaTheBlockStores) {
+    // (200, 100, 40) at alpha 41: DXT2 stores alpha 2/15 (34), so red must be
+    // premultiplied by 34; premultiplied by 41 it would read back as 247.
+    float in[16][4], out[16][4];
+    for (int i = 0; i < 16; ++i) {
+        in[i][0] = 200 / 255.0f;
+        in[i][1] = 100 / 255.0f;
+        in[i][2] = 40 / 255.0f;
+        in[i][3] = 41 / 255.0f;
+    }
+    Roundtrip(D3DFMT_DXT2, in, out);
+    EXPECT_FLOAT_EQ(out[0][3], 2 / 15.0f);
+    // One 5-bit step of premultiplied red is 255 / 31 / (34 / 255) = 62 straight:
+    // half a step round 200.
+    EXPECT_NEAR(out[0][0] * 255, 200, 31);
+    EXPECT_NEAR(out[7][0] * 255, 200, 31);
+}
+
 TEST(DxtEncode, Dxt1TransparentPixelsGetTheTransparentCode) {
     float in[16][4], out[16][4];
     for (int i = 0; i < 16; ++i) {

@@ -314,6 +314,34 @@ TEST(Rectangles, NothingOutsideTheDestinationRectangleIsWritten) {
     }
 }
 
+TEST(Rectangles, YuvPairCutByTheRectangleTakesItsColourFromBothPixels) {
+    for (D3DFORMAT format : {D3DFMT_YUY2, D3DFMT_UYVY}) {
+        const int y0 = format == D3DFMT_YUY2 ? 0 : 1, u = format == D3DFMT_YUY2 ? 1 : 0, y1 = y0 + 2, v = u + 2;
+        Picture green(12, 2, D3DFMT_X8R8G8B8);
+        for (UINT y = 0; y < 2; ++y)
+            for (UINT x = 0; x < 12; ++x) green.At(x, y) = 0x0020C040;
+        Target dest(12, 2, format);
+        ASSERT_EQ(Load(dest, green, FILTER_NONE), S_OK);
+        std::vector<BYTE> before(dest.surface->Row(0), dest.surface->Row(0) + 24);
+        Picture red(7, 2, D3DFMT_X8R8G8B8);
+        for (UINT y = 0; y < 2; ++y)
+            for (UINT x = 0; x < 7; ++x) red.At(x, y) = 0x00E02010;
+        // Pixels 3 to 9: the pair (2, 3) is cut by the left edge.
+        RECT rect = {3, 0, 10, 2};
+        ASSERT_EQ(Load(dest, red, FILTER_NONE, 0, &rect), S_OK);
+        const BYTE* row = dest.surface->Row(0);
+        const BYTE* cut = row + 4;     // pixels 2 and 3
+        const BYTE* inside = row + 8;  // pixels 4 and 5, both red
+        const BYTE* last = row + 20;   // pixels 10 and 11, outside
+        EXPECT_EQ(cut[y0], before[4 + y0]) << format;  // pixel 2 keeps its luma
+        EXPECT_EQ(cut[y1], inside[y0]) << format;      // pixel 3 is red's
+        EXPECT_NEAR(cut[u], (before[4 + u] + inside[u]) / 2.0, 1.0) << format;
+        EXPECT_NEAR(cut[v], (before[4 + v] + inside[v]) / 2.0, 1.0) << format;
+        EXPECT_NE(cut[v], inside[v]);
+        EXPECT_EQ(std::memcmp(last, before.data() + 20, 4), 0);
+    }
+}
+
 TEST(Rectangles, DxtRectangleKeepsOtherBlocksAndNeighbouringPixels) {
     Picture base(8, 8, D3DFMT_X8R8G8B8);
     for (UINT y = 0; y < 8; ++y) {

@@ -93,7 +93,7 @@ TEST(PpmReader, MalformedFilesAreRejected)
         "P3 1 1 255\n1 2 3x",         // digits not ended by white space
         "P3 2 1 255\n1 2 3 # 4 5 6",  // comment to the end
         "P3 99999999999 1 255\n",     // number overflows
-        "P3 16385 1 255\n",           // wider than the limit
+        "P3 1048577 1 255\n",         // wider than the limit
         "P6 2 1 255\n\x01\x02\x03\x04\x05",  // binary data short
         "P6 1 1 255",                 // no separator, no data
     };

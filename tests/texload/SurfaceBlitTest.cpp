@@ -64,6 +64,12 @@ TEST(BlitResults, FormatFailuresAndLockFailures) {
     Surfaces s;
     EXPECT_EQ(s.Load(nullptr, FILTER_POINT, D3DFMT_D16), E_FAIL);
     EXPECT_EQ(s.Load(nullptr, FILTER_POINT, D3DFMT_Q8W8V8U8), E_FAIL);  // bump into colour
+    // An empty rectangle is checked the same way before it writes nothing.
+    const RECT empty = {3, 3, 3, 5};
+    EXPECT_EQ(s.Load(&empty, FILTER_POINT, D3DFMT_D16), E_FAIL);
+    EXPECT_EQ(s.Load(&empty, FILTER_POINT, D3DFMT_Q8W8V8U8), E_FAIL);
+    EXPECT_EQ(s.Load(&empty, FILTER_POINT), S_OK);
+    EXPECT_EQ(s.dest->locks, 0);
     s.dest->lockFailure = D3DERR_DEVICELOST;
     EXPECT_EQ(s.Load(nullptr, FILTER_POINT), D3DERR_DEVICELOST);
     s.dest->lockFailure = S_OK;

@@ -123,6 +123,40 @@ TEST_F(TextureFromFileTest, EachFileLayoutGetsItsFormat) {
     EXPECT_EQ(Desc(0).Pool, D3DPOOL_MANAGED);
 }
 
+TEST_F(TextureFromFileTest, ColourKeyOnAPalettisedBitmapKeepsItOpaque) {
+    ASSERT_EQ(CreateDevice(64, 64), D3D_OK);
+    Picture picture(8, 8);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) picture.Set(x, y, 0, 0, 255);
+    picture.Set(5, 1, 255, 0, 0);
+    Bytes bmp = WriteBmp8(picture);
+    ASSERT_TRUE(WriteFile(dir_.File("keyed.bmp"), std::string(bmp.begin(), bmp.end())));
+    ASSERT_EQ(TextureFromFileEx(device_, "keyed.bmp", 0, 0, 1, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED, 0xFFFFFFFFu,
+                                0xFFFFFFFFu, 0xFFFF0000u, nullptr, nullptr, &texture_),
+              D3D_OK);
+    // The keyed entry turns black; the file's palette has no alpha, so neither has the texture.
+    EXPECT_EQ(Desc(0).Format, D3DFMT_X8R8G8B8);
+    EXPECT_EQ(Texel(0, 5, 1) & 0xFFFFFF, 0u);
+    EXPECT_EQ(Texel(0, 4, 1) & 0xFFFFFF, 0x0000FFu);
+}
+
+TEST_F(TextureFromFileTest, PicturesWiderThanTheDeviceAreDecodedAndFitted) {
+    ASSERT_EQ(CreateDevice(64, 64), D3D_OK);
+    D3DCAPS8 caps{};
+    device_->GetDeviceCaps(&caps);
+    // A 20000 x 2 bitmap of 120 KB: brought to the device's width when loaded.
+    ASSERT_EQ(Load("wide.bmp", WriteBmp24(Gradient(20000, 2))), D3D_OK);
+    const UINT width = Desc(0).Width;
+    EXPECT_LE(width, caps.MaxTextureWidth);
+    EXPECT_GE(width, 2u);
+    // The ramp keeps its course (the filter wraps round at the very edges).
+    EXPECT_NEAR(static_cast<int>((Texel(0, width / 4, 0) >> 16) & 0xFF), 64, 4) << width;
+    EXPECT_NEAR(static_cast<int>((Texel(0, width * 3 / 4, 1) >> 16) & 0xFF), 191, 4) << width;
+    ASSERT_EQ(Load("wide.png", WritePngGrey(Gradient(16385, 2))), D3D_OK);
+    EXPECT_EQ(Desc(0).Format, D3DFMT_L8);
+    EXPECT_LE(Desc(0).Width, caps.MaxTextureWidth);
+}
+
 TEST_F(TextureFromFileTest, SameSizeLevelZeroIsAnExactCopy) {
     ASSERT_EQ(CreateDevice(64, 64), D3D_OK);
     Picture picture = Gradient(16, 16);

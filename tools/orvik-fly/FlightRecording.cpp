@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 #include <vector>
 
 namespace {
@@ -18,15 +20,16 @@ const char* const kPackageName = "DATA.MBP";
 
 bool FlightRecording::Begin(const std::string& name, std::string* error) {
     fileName = name;
-    struct stat target {};
-    if (::stat(name.c_str(), &target) == 0) {
-        struct stat package {};
-        if (::stat(kPackageName, &package) == 0 && package.st_dev == target.st_dev &&
-            package.st_ino == target.st_ino) {
+    // Same-file and file-type checks through std::filesystem: Windows' stat has no
+    // inode numbers to compare.
+    std::error_code failure;
+    std::filesystem::file_status target = std::filesystem::status(name, failure);
+    if (std::filesystem::exists(target)) {
+        if (std::filesystem::equivalent(name, kPackageName, failure)) {
             *error = name + " is the data package; record into another file";
             return false;
         }
-        if (!S_ISREG(target.st_mode)) {
+        if (!std::filesystem::is_regular_file(target)) {
             *error = name + " is not a plain file";
             return false;
         }
@@ -39,10 +42,12 @@ bool FlightRecording::Begin(const std::string& name, std::string* error) {
         *error = "cannot write " + name + ": " + std::strerror(errno);
         return false;
     }
+#ifndef _WIN32
     // mkstemp makes the file private; the recording gets the usual permissions.
     mode_t mask = ::umask(0);
     ::umask(mask);
     ::fchmod(fd, 0666 & ~mask);
+#endif
     ::close(fd);
     partName = pattern.data();
     if (!recorder.Open(partName.c_str())) {
@@ -62,8 +67,11 @@ bool FlightRecording::Finish(std::string* error) {
         partName.clear();
         return false;
     }
-    if (std::rename(partName.c_str(), fileName.c_str()) != 0) {
-        *error = "cannot name the path " + fileName + " (" + std::strerror(errno) + "); it is kept as " + partName;
+    // std::filesystem::rename replaces an existing file on Windows too, as rename does on POSIX.
+    std::error_code failure;
+    std::filesystem::rename(partName, fileName, failure);
+    if (failure) {
+        *error = "cannot name the path " + fileName + " (" + failure.message() + "); it is kept as " + partName;
         partName.clear();
         return false;
     }

@@ -1,11 +1,10 @@
 #include "tools/orvik-image/TextureCommands.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <strings.h>
 #include <vector>
 
@@ -178,8 +177,10 @@ int ConvertToDds(const DecodedImage& image, const char* outPath, int optionCount
 }
 
 int WriteMipLevels(const char* path, const char* dir) {
-    if (mkdir(dir, 0777) != 0 && errno != EEXIST) {
-        std::fprintf(stderr, "orvik-image: cannot create %s: %s\n", dir, std::strerror(errno));
+    std::error_code failure;
+    std::filesystem::create_directory(dir, failure);
+    if (failure) {
+        std::fprintf(stderr, "orvik-image: cannot create %s: %s\n", dir, failure.message().c_str());
         return EXIT_IO;
     }
     ToolDevice device;

@@ -19,7 +19,8 @@ ToolDevice::~ToolDevice() {
 
 bool ToolDevice::Create() {
     // The window is never shown to anyone: no display is needed.
-    setenv("SDL_VIDEODRIVER", "offscreen", 0);
+    // (Linux's platform layer reads this; Windows ignores it.)
+    if (std::getenv("SDL_VIDEODRIVER") == nullptr) putenv(const_cast<char*>("SDL_VIDEODRIVER=offscreen"));
     WNDCLASSA windowClass = {};
     windowClass.lpfnWndProc = ToolWindowProc;
     windowClass.lpszClassName = "orvik-image";
@@ -27,12 +28,12 @@ bool ToolDevice::Create() {
     window_ = CreateWindowExA(0, "orvik-image", "orvik-image", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr,
                               GetModuleHandleA(nullptr), nullptr);
     if (window_ == nullptr) {
-        std::fprintf(stderr, "orvik-image: cannot create a window for the Direct3D device\n");
+        std::fprintf(stderr, "%s: cannot create a window for the Direct3D device\n", toolName_);
         return false;
     }
     direct3D_ = Direct3DCreate8(D3D_SDK_VERSION);
     if (direct3D_ == nullptr) {
-        std::fprintf(stderr, "orvik-image: Direct3D is not available\n");
+        std::fprintf(stderr, "%s: Direct3D is not available\n", toolName_);
         return false;
     }
     D3DDISPLAYMODE mode = {};
@@ -48,7 +49,7 @@ bool ToolDevice::Create() {
     HRESULT hr = direct3D_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window_,
                                          D3DCREATE_SOFTWARE_VERTEXPROCESSING, &params, &device);
     if (FAILED(hr)) {
-        std::fprintf(stderr, "orvik-image: cannot create the Direct3D device (0x%08X)\n", unsigned(hr));
+        std::fprintf(stderr, "%s: cannot create the Direct3D device (0x%08X)\n", toolName_, unsigned(hr));
         device = nullptr;
         return false;
     }

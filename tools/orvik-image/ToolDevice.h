@@ -6,7 +6,8 @@
 
 class ToolDevice {
 public:
-    ToolDevice() = default;
+    // toolName starts the messages about a missing device.
+    explicit ToolDevice(const char* toolName = "orvik-image") : toolName_(toolName) {}
     ~ToolDevice();
     ToolDevice(const ToolDevice&) = delete;
     ToolDevice& operator=(const ToolDevice&) = delete;
@@ -19,6 +20,7 @@ public:
     IDirect3DDevice8* device = nullptr;
 
 private:
+    const char* toolName_;
     IDirect3D8* direct3D_ = nullptr;
     HWND window_ = nullptr;
 };

@@ -2,12 +2,11 @@
 // the display, builds one widget of each kind from the bitmaps under DIR,
 // draws them with plain and colour-keyed blits, fills, text and outlines,
 // and flips; with ORVIK_CAPTURE_DIR each shown frame is saved as PNG.
-#include <unistd.h>
-
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "display2d/BitmapButton.h"
 #include "display2d/BitmapSet.h"
@@ -22,8 +21,7 @@
 #include "display2d/MouseCursor.h"
 #include "display2d/WidgetLog.h"
 #include "input/InputLog.h"
-#include "platform/win32/PlatformSettings.h"
-#include "platform/win32/PlatformWindow.h"
+#include "tools/orvik-widgets/WidgetsHost.h"
 
 namespace {
 
@@ -166,17 +164,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     // Saved frames go where the capture folder named before moving into DIR.
-    const char* capture = std::getenv("ORVIK_CAPTURE_DIR");
-    if (capture != nullptr && *capture != '\0') {
-        char absolute[PATH_MAX];
-        if (realpath(capture, absolute) == nullptr) {
-            std::fprintf(stderr, "orvik-widgets: no capture folder %s\n", capture);
-            return 1;
-        }
-        setenv("ORVIK_CAPTURE_DIR", absolute, 1);
-        PlatformReloadSettings();
-    }
-    if (chdir(argv[1]) != 0) {
+    if (!WidgetsHostPrepareCapture()) return 1;
+    std::error_code failure;
+    std::filesystem::current_path(argv[1], failure);
+    if (failure) {
         std::fprintf(stderr, "orvik-widgets: cannot enter %s\n", argv[1]);
         return 1;
     }
@@ -218,7 +209,7 @@ int main(int argc, char** argv) {
     screen.width = display.width;
     screen.height = display.height;
 
-    bool once = PlatformHeadless() && PlatformGetSettings().closeAfterFrames == 0;
+    bool once = WidgetsHostShowsOneFrame();
     MSG message = {};
     bool running = true;
     while (running) {
@@ -237,6 +228,6 @@ int main(int argc, char** argv) {
     widgets.Release();
     display.Release();
     if (IsWindow(window)) DestroyWindow(window);
-    SDL_Quit();
+    WidgetsHostShutdown();
     return 0;
 }

@@ -298,3 +298,86 @@ TEST_F(DeviceRenderTest, TableFogFollowsTheEyeDistance) {
 }
 
 }  // namespace
+
+namespace {
+
+// Distinct values of one channel along a row of the frame.
+size_t ChannelLevels(const std::vector<D3DCOLOR>& frame, UINT width, UINT row, int shift) {
+    bool seen[256] = {};
+    size_t levels = 0;
+    for (UINT x = 0; x < width; ++x) {
+        int v = Channel(frame[row * width + x], shift);
+        if (!seen[v]) ++levels;
+        seen[v] = true;
+    }
+    return levels;
+}
+
+}  // namespace
+
+TEST_F(DeviceRenderTest, SixteenBitDesktopDrawsAtItsDepth) {
+    // A black-to-white ramp across 256 pixels: every 8-bit level in a 32-bit
+    // mode, 32 or 64 bands per channel in the 16-bit ones.
+    struct Mode {
+        D3DFORMAT desktop;
+        size_t red, green;
+    };
+    for (Mode mode : {Mode{D3DFMT_X8R8G8B8, 256, 256}, Mode{D3DFMT_R5G6B5, 32, 64}, Mode{D3DFMT_X1R5G5B5, 32, 32}}) {
+        ReleaseDevice();
+        D3D8CapsOverride caps;
+        caps.desktopFormat = mode.desktop;
+        D3D8SetCapsOverride(caps);
+        D3DDISPLAYMODE display{};
+        ASSERT_EQ(direct3D_->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &display), D3D_OK);
+        EXPECT_EQ(display.Format, mode.desktop);
+        ASSERT_EQ(CreateDevice(256, 4), D3D_OK);
+        IDirect3DSurface8* back = nullptr;
+        ASSERT_EQ(device_->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &back), D3D_OK);
+        D3DSURFACE_DESC desc{};
+        back->GetDesc(&desc);
+        back->Release();
+        EXPECT_EQ(desc.Format, mode.desktop);
+        EXPECT_EQ(desc.Size, 256u * 4u * (mode.desktop == D3DFMT_X8R8G8B8 ? 4u : 2u));
+
+        device_->SetRenderState(D3DRS_LIGHTING, FALSE);
+        device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+        Clear(0xFF000000);
+        ScreenVertex v[6] = {{-0.5f, -0.5f, 0.5f, 1, 0xFF000000}, {255.5f, -0.5f, 0.5f, 1, 0xFFFFFFFF},
+                             {-0.5f, 3.5f, 0.5f, 1, 0xFF000000},  {255.5f, -0.5f, 0.5f, 1, 0xFFFFFFFF},
+                             {255.5f, 3.5f, 0.5f, 1, 0xFFFFFFFF}, {-0.5f, 3.5f, 0.5f, 1, 0xFF000000}};
+        Draw(v, sizeof(ScreenVertex), 6, SCREEN_FVF);
+        std::vector<D3DCOLOR> frame = ReadBack();
+        size_t red = ChannelLevels(frame, 256, 2, 16), green = ChannelLevels(frame, 256, 2, 8);
+        EXPECT_LE(red, mode.red) << mode.desktop;
+        EXPECT_GE(red, mode.red * 7 / 8) << mode.desktop;
+        EXPECT_LE(green, mode.green) << mode.desktop;
+        EXPECT_GE(green, mode.green * 7 / 8) << mode.desktop;
+
+        // Copied out, the back buffer holds pixels in its own format's layout.
+        IDirect3DSurface8* copy = nullptr;
+        ASSERT_EQ(device_->CreateImageSurface(256, 4, mode.desktop, &copy), D3D_OK);
+        ASSERT_EQ(device_->GetBackBuffer(0, D3DBACKBUFFER_TYPE_MONO, &back), D3D_OK);
+        EXPECT_EQ(device_->CopyRects(back, nullptr, 0, copy, nullptr), D3D_OK);
+        back->Release();
+        D3DLOCKED_RECT locked{};
+        ASSERT_EQ(copy->LockRect(&locked, nullptr, D3DLOCK_READONLY), D3D_OK);
+        for (UINT x : {0u, 77u, 200u, 255u}) {
+            const BYTE* row = static_cast<const BYTE*>(locked.pBits) + 2 * locked.Pitch;
+            D3DCOLOR seen = Pixel(frame, x, 2);
+            if (mode.desktop == D3DFMT_X8R8G8B8) {
+                D3DCOLOR stored;
+                std::memcpy(&stored, row + 4 * x, 4);
+                EXPECT_EQ(stored & 0xFFFFFF, seen & 0xFFFFFF) << x;
+                continue;
+            }
+            uint16_t stored;
+            std::memcpy(&stored, row + 2 * x, 2);
+            int greenBits = mode.desktop == D3DFMT_R5G6B5 ? 6 : 5;
+            int red = stored >> (greenBits + 5) & 31, greenValue = stored >> 5 & ((1 << greenBits) - 1);
+            EXPECT_EQ(red, (Channel(seen, 16) * 31 + 127) / 255) << x << " " << mode.desktop;
+            EXPECT_EQ(greenValue, (Channel(seen, 8) * ((1 << greenBits) - 1) + 127) / 255) << x << " " << mode.desktop;
+        }
+        copy->UnlockRect();
+        copy->Release();
+    }
+}

@@ -7,10 +7,12 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "platform/ddraw/ddraw.h"
 #include "platform/gdi/wingdi.h"
 #include "platform/win32/PlatformSettings.h"
+#include "platform/win32/PlatformWindow.h"
 
 namespace {
 
@@ -91,6 +93,35 @@ TEST(DirectDraw, RecordsKeepTheirSizes) {
     EXPECT_EQ(sizeof(DDPIXELFORMAT), 32u);
     EXPECT_EQ(offsetof(DDCAPS, dwVidMemTotal), 60u);
     EXPECT_EQ(offsetof(DDCAPS, ddsCaps), 364u);
+    // The two records holding pointers are larger on this 64-bit build than
+    // the 124 and 100 bytes of 32-bit Windows; the layer takes either size.
+    EXPECT_EQ(sizeof(DDSURFACEDESC2), 136u);
+    EXPECT_EQ(sizeof(DDBLTFX), 128u);
+    IDirectDraw7* dd = MakeDirectDraw();
+    IDirectDrawSurface7* surface = MakeSurface(dd, 4, 4);
+    for (DWORD size : {DWORD(sizeof(DDBLTFX)), DDBLTFX_SIZE_32BIT}) {
+        DDBLTFX fx = Fx();
+        fx.dwSize = size;
+        fx.dwFillColor = size;
+        EXPECT_EQ(surface->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL, &fx), DD_OK) << size;
+        EXPECT_EQ(PixelAt(surface, 3, 3), size);
+    }
+    for (DWORD size : {DWORD(sizeof(DDSURFACEDESC2)), DDSURFACEDESC2_SIZE_32BIT}) {
+        DDSURFACEDESC2 desc;
+        std::memset(&desc, 0, sizeof desc);
+        desc.dwSize = size;
+        EXPECT_EQ(surface->GetSurfaceDesc(&desc), DD_OK) << size;
+        EXPECT_EQ(desc.dwSize, size);
+        EXPECT_EQ(desc.dwWidth, 4u);
+        EXPECT_EQ(surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr), DD_OK) << size;
+        EXPECT_EQ(surface->Unlock(nullptr), DD_OK);
+        EXPECT_EQ(dd->GetDisplayMode(&desc), DD_OK) << size;
+    }
+    DDBLTFX odd = Fx();
+    odd.dwSize = 112;
+    EXPECT_EQ(surface->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL, &odd), DDERR_INVALIDPARAMS);
+    surface->Release();
+    dd->Release();
 }
 
 TEST(DirectDraw, CreationChecksItsArguments) {
@@ -259,6 +290,110 @@ TEST(DirectDraw, ClipperCutsBlitsToTheWindow) {
     dest->Release();
     dd->Release();
     DestroyWindow(window);
+}
+
+TEST(DirectDraw, ClipperOfTheDisplayWindowCoversAModeLargerThanTheScreen) {
+    HWND window = MakeWindow();
+    IDirectDraw7* dd = MakeDirectDraw(DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE, window);
+    // Where no display mode has this size the window is desktop-sized and the
+    // frame scaled into it; the clipper still lets blits reach the whole mode.
+    // The offscreen driver offers every mode, so the smaller screen's window is
+    // made here.
+    ASSERT_EQ(dd->SetDisplayMode(1280, 1024, 32, 0, 0), DD_OK);
+    SDL_Window* shown = PlatformWindowSdl(window);
+    ASSERT_NE(shown, nullptr);
+    SDL_SetWindowFullscreen(shown, 0);
+    SDL_SetWindowSize(shown, 1024, 768);
+    RECT client = {};
+    ASSERT_TRUE(GetClientRect(window, &client));
+    ASSERT_EQ(client.right, 1024);
+    ASSERT_EQ(client.bottom, 768);
+    DDSURFACEDESC2 desc;
+    std::memset(&desc, 0, sizeof desc);
+    desc.dwSize = sizeof desc;
+    desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
+    desc.dwBackBufferCount = 1;
+    desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
+    IDirectDrawSurface7* primary = nullptr;
+    ASSERT_EQ(dd->CreateSurface(&desc, &primary, nullptr), DD_OK);
+    DDSCAPS2 caps = {};
+    caps.dwCaps = DDSCAPS_BACKBUFFER;
+    IDirectDrawSurface7* back = nullptr;
+    ASSERT_EQ(primary->GetAttachedSurface(&caps, &back), DD_OK);
+    IDirectDrawClipper* clipper = nullptr;
+    ASSERT_EQ(dd->CreateClipper(0, &clipper, nullptr), DD_OK);
+    ASSERT_EQ(clipper->SetHWnd(0, window), DD_OK);
+    ASSERT_EQ(back->SetClipper(clipper), DD_OK);
+
+    Fill(back, nullptr, 0x102030);
+    EXPECT_EQ(PixelAt(back, 1279, 1023), 0x102030u);
+    IDirectDrawSurface7* source = MakeSurface(dd, 8, 8);
+    Fill(source, nullptr, 0xFFFFFF);
+    RECT corner = {1270, 1014, 1290, 1034};
+    EXPECT_EQ(back->Blt(&corner, source, nullptr, DDBLT_WAIT, nullptr), DD_OK);
+    EXPECT_EQ(PixelAt(back, 1279, 1023), 0xFFFFFFu);
+    DDCOLORKEY key = {0x000000, 0x000000};
+    ASSERT_EQ(source->SetColorKey(DDCKEY_SRCBLT, &key), DD_OK);
+    Fill(back, nullptr, 0);
+    RECT bottom = {0, 1000, 1280, 1024};
+    EXPECT_EQ(back->Blt(&bottom, source, nullptr, DDBLT_WAIT | DDBLT_KEYSRC, nullptr), DD_OK);
+    EXPECT_EQ(PixelAt(back, 1279, 1023), 0xFFFFFFu);
+    EXPECT_EQ(PixelAt(back, 1100, 1010), 0xFFFFFFu);
+
+    back->SetClipper(nullptr);
+    clipper->Release();
+    source->Release();
+    back->Release();
+    primary->Release();
+    EXPECT_EQ(dd->Release(), 0u);
+    DestroyWindow(window);
+}
+
+TEST(DirectDraw, SurfacesGoToSystemMemoryOnceVideoMemoryIsFull) {
+    IDirectDraw7* dd = MakeDirectDraw();
+    DDSCAPS2 query = {};
+    DWORD total = 0, free = 0;
+    ASSERT_EQ(dd->GetAvailableVidMem(&query, &total, &free), DD_OK);
+    const DWORD side = 1024, bytes = side * side * 4;
+    const DWORD fit = free / bytes;
+    std::vector<IDirectDrawSurface7*> surfaces;
+    auto memoryOf = [](IDirectDrawSurface7* surface) {
+        DDSCAPS2 caps = {};
+        surface->GetCaps(&caps);
+        return caps.dwCaps & (DDSCAPS_SYSTEMMEMORY | DDSCAPS_VIDEOMEMORY);
+    };
+    // Every plain surface is made; those past the video memory live in system memory.
+    for (DWORD i = 0; i < fit + 3; ++i) {
+        surfaces.push_back(MakeSurface(dd, side, side));
+        ASSERT_NE(surfaces.back(), nullptr) << i;
+        EXPECT_EQ(memoryOf(surfaces.back()), DWORD(i < fit ? DDSCAPS_VIDEOMEMORY : DDSCAPS_SYSTEMMEMORY)) << i;
+    }
+    DWORD left = 0;
+    ASSERT_EQ(dd->GetAvailableVidMem(&query, &total, &left), DD_OK);
+    EXPECT_EQ(left, free - fit * bytes);
+    // One that asks for video memory is refused; one that asks for system memory is not counted.
+    DDSURFACEDESC2 desc = PlainDesc(side, side);
+    desc.ddsCaps.dwCaps |= DDSCAPS_VIDEOMEMORY;
+    IDirectDrawSurface7* refused = nullptr;
+    EXPECT_EQ(dd->CreateSurface(&desc, &refused, nullptr), DDERR_OUTOFVIDEOMEMORY);
+    desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY;
+    IDirectDrawSurface7* system = nullptr;
+    ASSERT_EQ(dd->CreateSurface(&desc, &system, nullptr), DD_OK);
+    // Blits work across the two kinds of memory.
+    Fill(surfaces.back(), nullptr, 0x00FF00);
+    EXPECT_EQ(surfaces.front()->Blt(nullptr, surfaces.back(), nullptr, DDBLT_WAIT, nullptr), DD_OK);
+    EXPECT_EQ(PixelAt(surfaces.front(), side - 1, side - 1), 0x00FF00u);
+    system->Release();
+    surfaces.back()->Release();
+    surfaces.pop_back();
+    ASSERT_EQ(dd->GetAvailableVidMem(&query, &total, &left), DD_OK);
+    EXPECT_EQ(left, free - fit * bytes);
+    surfaces.front()->Release();
+    surfaces.erase(surfaces.begin());
+    ASSERT_EQ(dd->GetAvailableVidMem(&query, &total, &left), DD_OK);
+    EXPECT_EQ(left, free - (fit - 1) * bytes);
+    for (IDirectDrawSurface7* surface : surfaces) surface->Release();
+    EXPECT_EQ(dd->Release(), 0u);
 }
 
 TEST(DirectDraw, DeviceContextsAndLocksKeepOthersOut) {

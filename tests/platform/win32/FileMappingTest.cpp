@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/win32/windows.h"
+#include "tests/support/SpecialFiles.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -50,6 +51,31 @@ TEST(FileMappingTest, FailuresCarryWin32Codes) {
     EXPECT_EQ(GetFileSize(INVALID_HANDLE_VALUE, nullptr), INVALID_FILE_SIZE);
     EXPECT_EQ(MapViewOfFile(file, FILE_MAP_READ, 0, 0, 0), nullptr);  // a file is not a mapping
     EXPECT_TRUE(CloseHandle(file));
+}
+
+// A FIFO, socket, directory or device under the name is no file: the open
+// returns at once (a FIFO without a writer would block a plain open for ever).
+TEST(FileMappingTest, NamesThatAreNotRegularFilesAreRefusedAtOnce) {
+    TempDir dir;
+    SpecialFiles special = MakeSpecialFiles(dir, "texture");
+    for (const std::string& name : special.All()) {
+        SCOPED_TRACE(name);
+        HANDLE file = nullptr;
+        DWORD error = 0;
+        ASSERT_TRUE(ReturnsWithin(5, [&] {
+            file = CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_RANDOM_ACCESS, nullptr);
+            error = GetLastError();
+        }, special.fifo));
+        EXPECT_EQ(file, INVALID_HANDLE_VALUE);
+        EXPECT_EQ(error, ERROR_ACCESS_DENIED);
+    }
+    // Asked for writing, a FIFO that nobody reads is refused too, without waiting.
+    HANDLE written = nullptr;
+    ASSERT_TRUE(ReturnsWithin(5, [&] {
+        written = CreateFileA(special.fifo.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    }, special.fifo));
+    EXPECT_EQ(written, INVALID_HANDLE_VALUE);
 }
 
 }  // namespace
