@@ -6,6 +6,12 @@
 // decoding (their blocks are the texture), so their peer is reading the file.
 // The parts: reading MAP.MBM, decoding (DecodeImage), texture creation
 // (TextureFromFile: decoding, conversion and mips), the first frame (upload).
+//
+// Two modes for bench/peak-memory, which runs them under /usr/bin/time:
+//   level_load_bench --write-level DIR   writes the level's files into DIR
+//   level_load_bench --huge-texture      one 16384 x 16384 A8R8G8B8 managed
+//       texture: filled through a lock, its chain made by the box filter as the
+//       loader does, then drawn in one frame; prints how long each step took.
 #include <benchmark/benchmark.h>
 #include <jpeglib.h>
 #include <png.h>
@@ -49,6 +55,7 @@
 #include "render/TriangleGroup.h"
 #include "shell/ViewerSession.h"
 #include "texload/DecodeImage.h"
+#include "texload/MipFilter.h"
 #include "texload/TextureFromFile.h"
 #include "tools/orvik-sample/ImageWriters.h"
 #include "tools/orvik-sample/SampleDxt.h"
@@ -147,6 +154,9 @@ const char* const CONFIG =
     "teksturowanie jest ENABLE\nmgla jest ENABLE\nkolor czerwony 150\nkolor zielony 170\nkolor niebieski 200\n"
     "gestosc mgly 0.002\npredkosc ruchu 1.5\nczulosc myszy 0.005\n";
 
+// Writes the level's textures, MAP.MBM and GAME.CFG into dir; the bytes of the image files.
+size_t WriteLevel(const std::string& dir);
+
 // The level's files in a directory of their own, which becomes the working directory.
 class LevelFiles {
 public:
@@ -154,18 +164,10 @@ public:
         char pattern[] = "/tmp/orvik-level-bench-XXXXXX";
         if (mkdtemp(pattern) == nullptr) std::abort();
         dir = pattern;
-        for (int i = 0; i < TEXTURES; ++i) {
-            Bytes bytes = Encode(LayoutOf(i), Paint(i));
-            if (!WriteBytes(dir + "/" + TextureName(i), bytes.data(), bytes.size())) std::abort();
-            fileBytes += bytes.size();
-        }
-        std::string map = MapText();
-        std::string config = CONFIG;
-        if (!WriteBytes(dir + "/MAP.MBM", map.data(), map.size()) ||
-            !WriteBytes(dir + "/GAME.CFG", config.data(), config.size()) || chdir(dir.c_str()) != 0)
-            std::abort();
-        std::fprintf(stderr, "level in %s: %d textures, %.1f MB of image files, MAP.MBM %.1f MB\n", dir.c_str(),
-                     TEXTURES, fileBytes / 1e6, map.size() / 1e6);
+        fileBytes = WriteLevel(dir);
+        if (chdir(dir.c_str()) != 0) std::abort();
+        std::fprintf(stderr, "level in %s: %d textures, %.1f MB of image files\n", dir.c_str(), TEXTURES,
+                     fileBytes / 1e6);
     }
     ~LevelFiles() {
         for (int i = 0; i < TEXTURES; ++i) std::remove((dir + "/" + TextureName(i)).c_str());
@@ -176,6 +178,21 @@ public:
     std::string dir;
     size_t fileBytes = 0;
 };
+
+size_t WriteLevel(const std::string& dir) {
+    size_t fileBytes = 0;
+    for (int i = 0; i < TEXTURES; ++i) {
+        Bytes bytes = Encode(LayoutOf(i), Paint(i));
+        if (!WriteBytes(dir + "/" + TextureName(i), bytes.data(), bytes.size())) std::abort();
+        fileBytes += bytes.size();
+    }
+    std::string map = MapText();
+    std::string config = CONFIG;
+    if (!WriteBytes(dir + "/MAP.MBM", map.data(), map.size()) ||
+        !WriteBytes(dir + "/GAME.CFG", config.data(), config.size()))
+        std::abort();
+    return fileBytes;
+}
 
 LevelFiles& Level() {
     static LevelFiles files;
@@ -392,12 +409,72 @@ BENCHMARK(BM_PartReadMap)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime(
 BENCHMARK(BM_PartDecode)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->MinTime(3);
 BENCHMARK(BM_PartTextures)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->MinTime(3);
 
+// ---- One texture of the largest size, for bench/peak-memory ----
+
+int HugeTexture() {
+    constexpr UINT HUGE_SIDE = 16384;
+    char pattern[] = "/tmp/orvik-huge-texture-XXXXXX";
+    if (mkdtemp(pattern) == nullptr) return 1;
+    std::string dir = pattern, config = CONFIG;
+    if (!WriteBytes(dir + "/GAME.CFG", config.data(), config.size()) || chdir(dir.c_str()) != 0) return 1;
+    mainWindow = CreateMainWindow();
+    ViewerConfigResult configured = ReadViewerConfig(mainWindow);
+    std::remove("GAME.CFG");
+    rmdir(dir.c_str());
+    if (configured != ViewerConfigResult::Applied) return 1;
+
+    auto start = std::chrono::steady_clock::now();
+    IDirect3DTexture8* texture = nullptr;
+    if (renderer.device->CreateTexture(HUGE_SIDE, HUGE_SIDE, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture) != 0)
+        return 1;
+    D3DLOCKED_RECT locked;
+    if (texture->LockRect(0, &locked, nullptr, 0) != 0) return 1;
+    for (UINT y = 0; y < HUGE_SIDE; ++y) {
+        auto* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(locked.pBits) + size_t{y} * locked.Pitch);
+        for (UINT x = 0; x < HUGE_SIDE; ++x) row[x] = 0xFF000000u | ((x >> 6) << 16) | ((y >> 6) << 8) | ((x ^ y) & 255);
+    }
+    texture->UnlockRect(0);
+    double filled = Seconds(start);
+    if (FilterMipChain(texture, nullptr, 0, 0xFFFFFFFFu) != 0) return 1;
+    double mips = Seconds(start);
+
+    // One triangle over the view, textured with it.
+    static TriangleRecord record;
+    const float corners[3][5] = {{-60, 0, 60, 0, 0}, {60, 0, 60, 1, 0}, {0, 0, -60, 0.5f, 1}};
+    for (int v = 0; v < 3; ++v) record.vertex[v] = Vertex{corners[v][0], corners[v][1], corners[v][2], corners[v][3],
+                                                          corners[v][4]};
+    textureSlots[0].SetRenderer(&renderer);
+    textureSlots[0].texture = texture;
+    triangleGroups[0].SetRenderer(&renderer);
+    triangleGroups[0].Build(&record, 1, &textureSlots[0]);
+    drawList.Fill(triangleGroups, 1);
+    const float pose[6] = {0, 80, -100, 0, 0, 0};
+    std::copy(pose, pose + 6, CameraPose);
+    RenderFrame();
+    FinishFrame();
+    double frame = Seconds(start);
+    std::printf("16384 x 16384 A8R8G8B8 with %u levels: filled %.2f s, mips %.2f s, first frame %.2f s, total %.2f s\n",
+                static_cast<unsigned>(texture->GetLevelCount()), filled, mips - filled, frame - mips, frame);
+    ReleaseLevel();
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (std::getenv("SDL_VIDEODRIVER") == nullptr) setenv("SDL_VIDEODRIVER", "offscreen", 1);
     if (std::getenv("SDL_AUDIODRIVER") == nullptr) setenv("SDL_AUDIODRIVER", "dummy", 1);
+    if (argc == 3 && std::strcmp(argv[1], "--write-level") == 0) {
+        size_t bytes = WriteLevel(argv[2]);
+        std::fprintf(stderr, "level in %s: %d textures, %.1f MB of image files\n", argv[2], TEXTURES, bytes / 1e6);
+        return 0;
+    }
     CoInitialize(nullptr);
+    if (argc == 2 && std::strcmp(argv[1], "--huge-texture") == 0) {
+        int result = HugeTexture();
+        CoUninitialize();
+        return result;
+    }
     int result = RunBenchmarksWithRatios(argc, argv,
                                          {{"level load (goal <= 1.5)", "BM_LevelLoad", "BM_PlainDecode"},
                                           {"our decoding", "BM_PartDecode", "BM_PlainDecode"},
