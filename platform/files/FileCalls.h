@@ -23,5 +23,5 @@ long ReadSome(int fd, void* bytes, size_t length);   // -1 on error
 long WriteSome(int fd, const void* bytes, size_t length);
 void CloseDescriptor(int fd);
 bool RemoveName(const char* path);  // safe in a signal handler on POSIX
-std::FILE* StreamOf(int fd, const char* mode);
+std::FILE* StreamOf(int fd, const char* mode);  // "r", "rb", "wb"...
 int DescriptorOf(std::FILE* stream);

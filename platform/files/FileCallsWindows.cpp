@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 int OpenForUpdate(const char* path) {
     // A link's own entry is opened, and then refused: only a plain file will do.
@@ -61,6 +62,10 @@ void CloseDescriptor(int fd) { _close(fd); }
 
 bool RemoveName(const char* path) { return DeleteFileA(path) != 0; }
 
-std::FILE* StreamOf(int fd, const char* mode) { return _fdopen(fd, mode); }
+std::FILE* StreamOf(int fd, const char* mode) {
+    // Descriptors are opened binary; a text stream translates line ends.
+    if (std::strchr(mode, 'b') == nullptr) _setmode(fd, _O_TEXT);
+    return _fdopen(fd, mode);
+}
 
 int DescriptorOf(std::FILE* stream) { return _fileno(stream); }

@@ -27,22 +27,6 @@ int OpenRegularFileDescriptor(const char* path) {
     return fd;
 }
 
-std::FILE* OpenRegularFile(const char* path, const char* mode) {
-    if (mode == nullptr || mode[0] != 'r' || std::strchr(mode, '+') != nullptr) {
-        errno = EINVAL;
-        return nullptr;
-    }
-    int fd = OpenRegularFileDescriptor(path);
-    if (fd < 0) return nullptr;
-    std::FILE* file = ::fdopen(fd, mode);
-    if (file == nullptr) {
-        int error = errno;
-        ::close(fd);
-        errno = error;
-    }
-    return file;
-}
-
 int CreateNewFile(const char* path) {
     if (path == nullptr) {
         errno = EINVAL;

@@ -64,19 +64,6 @@ int OpenRegularFileDescriptor(const char* path) {
     return fd;
 }
 
-std::FILE* OpenRegularFile(const char* path, const char* mode) {
-    if (mode == nullptr || mode[0] != 'r' || std::strchr(mode, '+') != nullptr) {
-        errno = EINVAL;
-        return nullptr;
-    }
-    int fd = OpenRegularFileDescriptor(path);
-    if (fd < 0) return nullptr;
-    if (std::strchr(mode, 'b') == nullptr) _setmode(fd, _O_TEXT);
-    std::FILE* file = _fdopen(fd, mode);
-    if (file == nullptr) _close(fd);
-    return file;
-}
-
 int CreateNewFile(const char* path) {
     if (path == nullptr) {
         errno = EINVAL;
