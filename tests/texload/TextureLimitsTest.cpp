@@ -11,7 +11,7 @@
 
 #include "platform/win32/PlatformSettings.h"
 #include "tests/platform/d3d8/DeviceFixture.h"
-#include "tests/support/SpecialFiles.h"
+#include "tests/support/NonRegularFiles.h"
 #include "tests/support/TestSupport.h"
 #include "texload/SurfaceBlit.h"
 #include "texload/TextureFromFile.h"
@@ -67,7 +67,7 @@ TEST_F(TextureLimitsTest, LoadBeyondTheBudgetFailsAndLeavesTheOutputAlone) {
 TEST_F(TextureLimitsTest, NamesThatAreNoFilesFailAtOnce) {
     ASSERT_EQ(CreateDevice(32, 32), D3D_OK);
     TempDir dir;
-    SpecialFiles special = MakeSpecialFiles(dir, "wall");
+    NonRegularFiles special = MakeNonRegularFiles(dir, "wall");
     for (const std::string& name : special.All()) {
         SCOPED_TRACE(name);
         IDirect3DTexture8* out = UNTOUCHED;

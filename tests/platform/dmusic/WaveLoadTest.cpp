@@ -11,7 +11,7 @@
 
 #include "platform/dmusic/WaveData.h"
 #include "platform/dmusic/dmusici.h"
-#include "tests/support/SpecialFiles.h"
+#include "tests/support/NonRegularFiles.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -206,7 +206,7 @@ TEST(WaveLoadTest, WavesBeyondTheLimitAreRefusedWithOneLine) {
 
 TEST(WaveLoadTest, NamesThatAreNoFilesFailAtOnce) {
     TempDir dir;
-    SpecialFiles special = MakeSpecialFiles(dir, "SOUND");
+    NonRegularFiles special = MakeNonRegularFiles(dir, "SOUND");
     for (const std::string& name : special.All()) {
         SCOPED_TRACE(name);
         std::shared_ptr<const WaveData> wave;

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "platform/win32/windows.h"
-#include "tests/support/SpecialFiles.h"
+#include "tests/support/NonRegularFiles.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -57,7 +57,7 @@ TEST(FileMappingTest, FailuresCarryWin32Codes) {
 // returns at once (a FIFO without a writer would block a plain open for ever).
 TEST(FileMappingTest, NamesThatAreNotRegularFilesAreRefusedAtOnce) {
     TempDir dir;
-    SpecialFiles special = MakeSpecialFiles(dir, "texture");
+    NonRegularFiles special = MakeNonRegularFiles(dir, "texture");
     for (const std::string& name : special.All()) {
         SCOPED_TRACE(name);
         HANDLE file = nullptr;

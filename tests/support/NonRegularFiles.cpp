@@ -1,4 +1,4 @@
-#include "tests/support/SpecialFiles.h"
+#include "tests/support/NonRegularFiles.h"
 
 #include <fcntl.h>
 #include <sys/socket.h>
@@ -13,8 +13,8 @@
 
 #include "tests/support/TestSupport.h"
 
-SpecialFiles MakeSpecialFiles(const TempDir& dir, const std::string& base) {
-    SpecialFiles files;
+NonRegularFiles MakeNonRegularFiles(const TempDir& dir, const std::string& base) {
+    NonRegularFiles files;
     files.fifo = dir.File(base + ".fifo");
     files.socket = dir.File(base + ".sock");
     files.directory = dir.File(base + ".dir");

@@ -8,7 +8,7 @@
 
 class TempDir;
 
-struct SpecialFiles {
+struct NonRegularFiles {
     std::string fifo;
     std::string socket;
     std::string directory;
@@ -18,7 +18,7 @@ struct SpecialFiles {
 };
 
 // Makes the FIFO, the socket and the directory in dir, under the given base name.
-SpecialFiles MakeSpecialFiles(const TempDir& dir, const std::string& base);
+NonRegularFiles MakeNonRegularFiles(const TempDir& dir, const std::string& base);
 
 // Runs call on a thread and tells whether it returned within the time. Should it
 // hang opening the FIFO, a writer is opened on it so that the thread can end.
