@@ -58,31 +58,49 @@ uint32_t ScaleSample(uint32_t sample, uint32_t max)
     return (uint32_t)((uint64_t)sample * 255 / max);
 }
 
+// One pixel of red, green and blue bytes as 0xFFRRGGBB.
+uint32_t PackPixel(const uint8_t* in)
+{
+    return 0xFF000000u | (uint32_t)in[0] << 16 | (uint32_t)in[1] << 8 | in[2];
+}
+
 #if defined(__x86_64__)
-// The same, eight pixels at a time.
+// Red, green, blue bytes into 0xFFRRGGBB words, sixteen pixels at a time; returns how many
+// pixels it converted (it never reads past the last pixel).
+//
+// The time goes to moving memory, not to the shuffles: the output is a third larger than
+// the input, and each of its cache lines is fetched before it is written. So the stores
+// are aligned (the first few pixels are packed one by one), and the input is prefetched
+// six lines ahead, which took a tenth off the time on a Zen 4; prefetching ten or more
+// lines ahead made it slower than none.
 __attribute__((target("avx2"))) uint64_t ConvertBinaryAvx2(const uint8_t* in, uint32_t* out, uint64_t count)
 {
+    constexpr int PREFETCH_AHEAD = 384;  // bytes of input
+    uint64_t i = 0;
+    for (; i < count && (reinterpret_cast<uintptr_t>(out + i) & 31) != 0; ++i, in += 3) out[i] = PackPixel(in);
+
+    // Each 128-bit half takes four pixels from a 16-byte load (12 bytes used).
     const __m256i order = _mm256_setr_epi8(2, 1, 0, -1, 5, 4, 3, -1, 8, 7, 6, -1, 11, 10, 9, -1,  //
                                            2, 1, 0, -1, 5, 4, 3, -1, 8, 7, 6, -1, 11, 10, 9, -1);
     const __m256i opaque = _mm256_set1_epi32((int)0xFF000000u);
-    uint64_t i = 0;
-    // Loads 16 bytes at pixel i + 4 and uses 12: stop while 16 bytes remain there.
-    for (; i + 10 <= count; i += 8, in += 24) {
-        const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
-        const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 12));
-        const __m256i rgb = _mm256_inserti128_si256(_mm256_castsi128_si256(low), high, 1);
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i),
-                            _mm256_or_si256(_mm256_shuffle_epi8(rgb, order), opaque));
+    // The last load of a step starts at pixel i + 12 and reads 16 bytes: stop while
+    // those lie inside the data, that is while 18 pixels remain.
+    for (; i + 18 <= count; i += 16, in += 48) {
+        _mm_prefetch(reinterpret_cast<const char*>(in) + PREFETCH_AHEAD, _MM_HINT_T0);
+        const __m256i low = _mm256_loadu2_m128i(reinterpret_cast<const __m128i*>(in + 12),
+                                                reinterpret_cast<const __m128i*>(in));
+        const __m256i high = _mm256_loadu2_m128i(reinterpret_cast<const __m128i*>(in + 36),
+                                                 reinterpret_cast<const __m128i*>(in + 24));
+        __m256i* to = reinterpret_cast<__m256i*>(out + i);
+        _mm256_store_si256(to, _mm256_or_si256(_mm256_shuffle_epi8(low, order), opaque));
+        _mm256_store_si256(to + 1, _mm256_or_si256(_mm256_shuffle_epi8(high, order), opaque));
     }
     return i;
 }
 
-// Red, green, blue bytes into 0xFFRRGGBB words, four pixels at a time; returns how many
-// pixels it converted (it never reads past the last pixel).
-__attribute__((target("ssse3"))) uint64_t ConvertBinaryFast(const uint8_t* in, uint32_t* out, uint64_t count)
+// The same four pixels at a time, for processors without AVX2.
+__attribute__((target("ssse3"))) uint64_t ConvertBinarySsse3(const uint8_t* in, uint32_t* out, uint64_t count)
 {
-    if (__builtin_cpu_supports("avx2")) return ConvertBinaryAvx2(in, out, count);
-    if (!__builtin_cpu_supports("ssse3")) return 0;
     const __m128i order = _mm_setr_epi8(2, 1, 0, -1, 5, 4, 3, -1, 8, 7, 6, -1, 11, 10, 9, -1);
     const __m128i opaque = _mm_set1_epi32((int)0xFF000000u);
     uint64_t i = 0;
@@ -92,6 +110,14 @@ __attribute__((target("ssse3"))) uint64_t ConvertBinaryFast(const uint8_t* in, u
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_or_si128(_mm_shuffle_epi8(rgb, order), opaque));
     }
     return i;
+}
+
+// The widest conversion this processor has; 0 pixels converted where it has none.
+uint64_t ConvertBinaryFast(const uint8_t* in, uint32_t* out, uint64_t count)
+{
+    if (__builtin_cpu_supports("avx2")) return ConvertBinaryAvx2(in, out, count);
+    if (__builtin_cpu_supports("ssse3")) return ConvertBinarySsse3(in, out, count);
+    return 0;
 }
 #endif
 
@@ -105,7 +131,7 @@ void ConvertBinary(const uint8_t* in, uint32_t* out, uint64_t count, uint32_t ma
         in += i * 3;
 #endif
         for (; i < count; ++i, in += 3) {
-            out[i] = 0xFF000000u | (uint32_t)in[0] << 16 | (uint32_t)in[1] << 8 | in[2];
+            out[i] = PackPixel(in);
         }
         return;
     }

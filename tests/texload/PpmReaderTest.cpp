@@ -1,6 +1,9 @@
 // PPM files, text and binary.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <memory>
+
 #include "tests/texload/ByteWriter.h"
 #include "tests/texload/TexloadTestSupport.h"
 
@@ -52,22 +55,53 @@ TEST(PpmReader, BinarySamplesAreScaledToTheMaximum)
     EXPECT_EQ(Pixel32(image, 0, 0), 0xFF0A141Eu);
 }
 
-TEST(PpmReader, EveryPixelOfAFullRangeBinaryFile)
+// Reads a P6 file from a heap block of exactly its size, so that a read past the last
+// pixel shows under AddressSanitizer, and checks every pixel against pixel(sample bytes).
+template <typename Expected>
+void ExpectEveryBinaryPixel(const std::string& header, uint32_t width, uint32_t height, Expected pixel)
 {
-    // Widths around the four- and eight-pixel steps of the fast conversion.
-    for (uint32_t width : {1u, 5u, 6u, 9u, 10u, 11u, 37u}) {
-        ByteWriter w;
-        w.Text("P6 " + std::to_string(width) + " 3 255\n");
-        for (uint32_t i = 0; i < width * 3 * 3; ++i) w.U8(i * 37 + 11);
-        DecodedImage image;
-        ASSERT_EQ(Decode(w.bytes, &image), S_OK) << width;
-        const uint8_t* in = w.bytes.data() + w.bytes.size() - width * 9;
-        for (uint32_t y = 0; y < 3; ++y) {
-            for (uint32_t x = 0; x < width; ++x, in += 3) {
-                const uint32_t want = 0xFF000000u | in[0] << 16 | in[1] << 8 | in[2];
-                ASSERT_EQ(Pixel32(image, x, y), want) << width << " " << x << "," << y;
-            }
+    const size_t size = header.size() + (size_t)width * height * 3;
+    std::unique_ptr<uint8_t[]> file(new uint8_t[size]);
+    std::memcpy(file.get(), header.data(), header.size());
+    uint8_t* samples = file.get() + header.size();
+    for (size_t i = 0; i < (size_t)width * height * 3; ++i) samples[i] = (uint8_t)(i * 37 + 11);
+
+    DecodedImage image;
+    ASSERT_EQ(ReadPpm(&image, file.get(), size), S_OK) << header;
+    ASSERT_EQ(image.rowPitch, width * 4);
+    const uint8_t* in = samples;
+    for (uint32_t y = 0; y < height; ++y) {
+        for (uint32_t x = 0; x < width; ++x, in += 3) {
+            ASSERT_EQ(Pixel32(image, x, y), pixel(in)) << header << "pixel " << x << "," << y;
         }
+    }
+}
+
+TEST(PpmReader, EveryPixelOfABinaryFile)
+{
+    const auto full = [](const uint8_t* in) { return 0xFF000000u | in[0] << 16 | in[1] << 8 | in[2]; };
+    // Every count of pixels left over after the sixteen-pixel steps of the fast conversion,
+    // with the samples starting at each offset within a 16-byte block.
+    for (uint32_t width = 1; width <= 70; ++width) {
+        for (uint32_t pad = 0; pad < 16; ++pad) {
+            const std::string header = "P6 " + std::string(pad, ' ') + std::to_string(width) + " 1 255\n";
+            ExpectEveryBinaryPixel(header, width, 1, full);
+        }
+    }
+    // Rows whose ends fall inside a step.
+    for (uint32_t width : {5u, 37u, 100u}) {
+        ExpectEveryBinaryPixel("P6\n" + std::to_string(width) + " 7\n255\n", width, 7, full);
+    }
+
+    // Below 255 each sample is scaled, s * 255 / max truncated, and one above the maximum
+    // is full; every sample value occurs in these pictures.
+    for (uint32_t max : {1u, 100u, 254u}) {
+        const auto scaled = [max](const uint8_t* in) {
+            uint32_t word = 0xFF000000u;
+            for (int c = 0; c < 3; ++c) word |= (in[c] >= max ? 255 : in[c] * 255 / max) << (16 - 8 * c);
+            return word;
+        };
+        ExpectEveryBinaryPixel("P6 129 2 " + std::to_string(max) + "\n", 129, 2, scaled);
     }
 }
 
