@@ -33,6 +33,16 @@ public:
     std::map<std::string, Times> times;
 };
 
+// "12.3 ms", or "45.6 us" below a millisecond.
+std::string Duration(double seconds) {
+    char text[32];
+    if (seconds >= 1e-3)
+        std::snprintf(text, sizeof text, "%.1f ms", seconds * 1e3);
+    else
+        std::snprintf(text, sizeof text, "%.1f us", seconds * 1e6);
+    return text;
+}
+
 }  // namespace
 
 int RunBenchmarksWithRatios(int argc, char** argv, const std::vector<BenchRatio>& ratios) {
@@ -43,9 +53,9 @@ int RunBenchmarksWithRatios(int argc, char** argv, const std::vector<BenchRatio>
         for (bool cpu : {false, true}) {
             double a = reporter.Seconds(ratio.numerator, cpu), b = reporter.Seconds(ratio.denominator, cpu);
             if (a > 0 && b > 0)
-                std::printf("ratio %s, %s time: %s / %s = %.3f (%.1f ms / %.1f ms)\n", ratio.label.c_str(),
-                            cpu ? "CPU" : "real", ratio.numerator.c_str(), ratio.denominator.c_str(), a / b, a * 1e3,
-                            b * 1e3);
+                std::printf("ratio %s, %s time: %s / %s = %.3f (%s / %s)\n", ratio.label.c_str(), cpu ? "CPU" : "real",
+                            ratio.numerator.c_str(), ratio.denominator.c_str(), a / b, Duration(a).c_str(),
+                            Duration(b).c_str());
         }
     }
     benchmark::Shutdown();

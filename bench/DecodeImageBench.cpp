@@ -21,6 +21,7 @@
 #define STBI_NO_STDIO
 #include <stb/stb_image.h>
 
+#include "bench/BenchRatios.h"
 #include "texload/DecodeImage.h"
 
 namespace {
@@ -344,8 +345,5 @@ int main(int argc, char** argv)
     mallopt(M_MMAP_THRESHOLD, 64 << 20);
     mallopt(M_TRIM_THRESHOLD, 256 << 20);
     Register();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarksWithRatios(argc, argv, {{"PPM decoding (goal <= 1)", "ours/ppm", "stb/ppm"}});
 }
