@@ -2,6 +2,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <map>
 
@@ -10,6 +12,9 @@ namespace {
 // Keeps each run's real time per iteration (seconds) by benchmark name.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
+    // Colours only on a terminal, as the library's own reporter does by default.
+    RatioReporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_Defaults : OO_None) {}
+
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
             if (run.run_type != Run::RT_Iteration || run.iterations == 0) continue;
