@@ -1,5 +1,7 @@
 // What vertex and index buffers share: their bytes in memory, mirrored into a
 // GL buffer when the last lock ends, with the resource calls of Direct3D 8.
+// A buffer made to live in GL alone gives its memory back once the last lock
+// ends and reads its bytes back from GL at the next lock.
 #pragma once
 
 #include <algorithm>
@@ -10,6 +12,7 @@
 #include "platform/d3d8/DeviceChild.h"
 #include "platform/d3d8/GlHeaders.h"
 #include "platform/d3d8/PrivateDataStore.h"
+#include "platform/win32/ComGuard.h"
 
 // Interface is the buffer's COM interface, Desc its description record, and
 // UploadTarget the GL binding point used to fill the GL buffer.
@@ -39,13 +42,20 @@ public:
 
     HRESULT Lock(UINT OffsetToLock, UINT SizeToLock, BYTE** ppbData, DWORD Flags) override {
         if (ppbData == nullptr) return D3DERR_INVALIDCALL;
-        size_t length = bytes_.size();
+        size_t length = desc_.Size;
         if (OffsetToLock > length || (SizeToLock != 0 && static_cast<size_t>(OffsetToLock) + SizeToLock > length)) {
             *ppbData = nullptr;
             return D3DERR_INVALIDCALL;
         }
         // Size 0 locks everything from the offset to the end.
         size_t end = SizeToLock == 0 ? length : static_cast<size_t>(OffsetToLock) + SizeToLock;
+        if (lockCount_ == 0 && bytes_.empty()) {
+            HRESULT read = ReadBack();
+            if (FAILED(read)) {
+                *ppbData = nullptr;
+                return read;
+            }
+        }
         if ((Flags & D3DLOCK_READONLY) == 0) {
             dirtyBegin_ = std::min<size_t>(dirtyBegin_, OffsetToLock);
             dirtyEnd_ = std::max(dirtyEnd_, end);
@@ -57,13 +67,16 @@ public:
 
     HRESULT Unlock() override {
         if (lockCount_ == 0) return D3DERR_INVALIDCALL;
-        if (--lockCount_ != 0 || dirtyBegin_ >= dirtyEnd_) return D3D_OK;
-        this->device_->MakeCurrent();
-        glBindBuffer(UploadTarget, glBuffer_);
-        glBufferSubData(UploadTarget, static_cast<GLintptr>(dirtyBegin_),
-                        static_cast<GLsizeiptr>(dirtyEnd_ - dirtyBegin_), bytes_.data() + dirtyBegin_);
-        dirtyBegin_ = SIZE_MAX;
-        dirtyEnd_ = 0;
+        if (--lockCount_ != 0) return D3D_OK;
+        if (dirtyBegin_ < dirtyEnd_) {
+            this->device_->MakeCurrent();
+            glBindBuffer(UploadTarget, glBuffer_);
+            glBufferSubData(UploadTarget, static_cast<GLintptr>(dirtyBegin_),
+                            static_cast<GLsizeiptr>(dirtyEnd_ - dirtyBegin_), bytes_.data() + dirtyBegin_);
+            dirtyBegin_ = SIZE_MAX;
+            dirtyEnd_ = 0;
+        }
+        if (livesInGl_) std::vector<uint8_t>().swap(bytes_);
         return D3D_OK;
     }
 
@@ -73,12 +86,16 @@ public:
         return D3D_OK;
     }
 
-    UINT Length() const { return static_cast<UINT>(bytes_.size()); }
+    UINT Length() const { return desc_.Size; }
     GLuint GlBuffer() const { return glBuffer_; }
-    const uint8_t* Bytes() const { return bytes_.data(); }
+    // The bytes in memory; empty while the buffer lives in GL alone.
+    const std::vector<uint8_t>& Bytes() const { return bytes_; }
 
 protected:
-    D3D8Buffer(D3D8Device* device, UINT length, DWORD usage, D3DFORMAT format, D3DRESOURCETYPE type, D3DPOOL pool)
+    // livesInGl: the bytes are wanted in GL only (drawing never reads them
+    // here); takes effect where GL can hand them back.
+    D3D8Buffer(D3D8Device* device, UINT length, DWORD usage, D3DFORMAT format, D3DRESOURCETYPE type, D3DPOOL pool,
+               bool livesInGl)
         : DeviceChild<Interface>(device), bytes_(length, 0) {
         desc_.Format = format;
         desc_.Type = type;
@@ -90,6 +107,9 @@ protected:
         glBindBuffer(UploadTarget, glBuffer_);
         glBufferData(UploadTarget, length, bytes_.data(),
                      (usage & D3DUSAGE_DYNAMIC) != 0 ? GL_DYNAMIC_DRAW : GL_STATIC_DRAW);
+        // Buffers rewritten often, and system-memory buffers, keep their bytes.
+        livesInGl_ = livesInGl && pool != D3DPOOL_SYSTEMMEM && (usage & D3DUSAGE_DYNAMIC) == 0 &&
+                     this->device_->Limits().textureReadBack;
     }
 
     ~D3D8Buffer() override {
@@ -100,6 +120,21 @@ protected:
     Desc desc_{};
 
 private:
+    HRESULT ReadBack() {
+        HRESULT result = NoThrowCall([&] {
+            bytes_.resize(desc_.Size);
+            return D3D_OK;
+        });
+        if (FAILED(result)) return result;
+#ifndef __EMSCRIPTEN__  // buffers never live in WebGL alone
+        this->device_->MakeCurrent();
+        glBindBuffer(UploadTarget, glBuffer_);
+        glGetBufferSubData(UploadTarget, 0, static_cast<GLsizeiptr>(desc_.Size), bytes_.data());
+#endif
+        return D3D_OK;
+    }
+
+    bool livesInGl_ = false;
     std::vector<uint8_t> bytes_;
     GLuint glBuffer_ = 0;
     UINT lockCount_ = 0;

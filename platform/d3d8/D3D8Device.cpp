@@ -22,6 +22,7 @@
 namespace {
 
 bool forceDxtDecode = false;
+bool keepTextureCopies = false;
 
 DWORD FloatBits(float f) {
     DWORD bits;
@@ -45,6 +46,7 @@ bool IsBackBufferFormat(D3DFORMAT f) {
 }  // namespace
 
 void D3D8ForceDxtDecode(bool force) { forceDxtDecode = force; }
+void D3D8KeepTextureCopies(bool keep) { keepTextureCopies = keep; }
 
 void DeviceChildAddRefDevice(D3D8Device* device) { device->AddRef(); }
 void DeviceChildReleaseDevice(D3D8Device* device) { device->Release(); }
@@ -56,6 +58,16 @@ bool D3D8ReadBackBuffer(IDirect3DDevice8* device, std::vector<unsigned char>& rg
     width = own->BackBufferWidth();
     height = own->BackBufferHeight();
     return true;
+}
+
+size_t D3D8BytesInMemory(IDirect3DResource8* resource) {
+    if (auto* buffer = dynamic_cast<D3D8VertexBuffer*>(resource)) return buffer->Bytes().size();
+    if (auto* buffer = dynamic_cast<D3D8IndexBuffer*>(resource)) return buffer->Bytes().size();
+    auto* texture = dynamic_cast<D3D8Texture*>(resource);
+    if (texture == nullptr) return SIZE_MAX;
+    size_t bytes = 0;
+    for (UINT level = 0; level < texture->LevelCount(); ++level) bytes += texture->Level(level)->Bits().size();
+    return bytes;
 }
 
 unsigned D3D8TakeGlErrors(IDirect3DDevice8* device) {
@@ -164,6 +176,7 @@ HRESULT D3D8Device::OpenWindow(D3DPRESENT_PARAMETERS& parameters) {
 
     ReadGlLimits(limits_);
     decodeDxt_ = forceDxtDecode || !limits_.s3tc;
+    if (keepTextureCopies) limits_.textureStorage = limits_.textureReadBack = false;
     textureMemory_.SetLimit(TextureMemoryBudget::ConfiguredLimit());
     BuildDeviceCaps(limits_, caps_);
     parameters_ = parameters;
@@ -419,6 +432,7 @@ HRESULT D3D8Device::SetCursorProperties(UINT XHotSpot, UINT YHotSpot, IDirect3DS
     if (surface == nullptr || surface->Desc().Format != D3DFMT_A8R8G8B8) return D3DERR_INVALIDCALL;
     const D3DSURFACE_DESC& desc = surface->Desc();
     if (XHotSpot >= desc.Width || YHotSpot >= desc.Height) return D3DERR_INVALIDCALL;
+    if (HRESULT resident = surface->MakeResident(); FAILED(resident)) return resident;
     SDL_Surface* image = SDL_CreateRGBSurfaceWithFormatFrom(
         surface->Bits().data(), static_cast<int>(desc.Width), static_cast<int>(desc.Height), 32,
         static_cast<int>(surface->Pitch()), SDL_PIXELFORMAT_ARGB8888);
@@ -482,6 +496,7 @@ HRESULT D3D8Device::Reset(D3DPRESENT_PARAMETERS* pPresentationParameters) {
 HRESULT D3D8Device::Present(const RECT* pSourceRect, const RECT* pDestRect, HWND, const RGNDATA*) {
     MakeCurrent();
     if (WindowTakenOver()) return D3DERR_DEVICELOST;
+    SettlePendingTexture();
     int drawableWidth = 0, drawableHeight = 0;
     SDL_GL_GetDrawableSize(sdlWindow_, &drawableWidth, &drawableHeight);
     int bw = static_cast<int>(parameters_.BackBufferWidth), bh = static_cast<int>(parameters_.BackBufferHeight);

@@ -154,6 +154,15 @@ public:
     void ForgetGlTexture(GLuint texture);
     void ForgetVertexArray(GLuint vao);
     bool DecodesDxt() const { return decodeDxt_; }
+    const GlLimits& Limits() const { return limits_; }
+    // Textures whose levels can live in GL alone keep their bytes in memory
+    // only while they are being worked on: the texture used last (locked,
+    // copied into) stays so until another one is used, a texture or buffer is
+    // made, a frame is presented or it is drawn with; then its changes go to
+    // GL and its memory is given back.
+    void TextureInUse(D3D8Texture* texture);
+    void TextureGone(D3D8Texture* texture);
+    void SettlePendingTexture();
     // Texture memory: textures are held to a budget (GetAvailableTextureMem
     // reports what is left of it); a texture's cost is taken when it is made
     // and given back when it is destroyed.
@@ -238,6 +247,7 @@ private:
     UINT currentPalette_ = 0xFFFF;
 
     std::array<D3D8Texture*, MAX_TEXTURE_STAGES> textures_{};
+    D3D8Texture* pendingTexture_ = nullptr;  // not held: the texture tells when it goes
     D3D8VertexBuffer* stream_ = nullptr;
     UINT streamStride_ = 0;
     D3D8IndexBuffer* indices_ = nullptr;

@@ -414,7 +414,7 @@ HRESULT D3D8Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT mi
     if ((static_cast<uint64_t>(startIndex) + count) * size > indices_->Length()) return D3DERR_INVALIDCALL;
     // Every index, moved by the base vertex, must name a vertex inside the buffer.
     uint64_t highest = 0;
-    const uint8_t* bytes = indices_->Bytes() + static_cast<size_t>(startIndex) * size;
+    const uint8_t* bytes = indices_->Bytes().data() + static_cast<size_t>(startIndex) * size;
     for (uint64_t i = 0; i < count; ++i) {
         uint32_t index;
         if (size == 2) {

@@ -42,6 +42,9 @@ HRESULT D3D8Device::CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Us
     if (Levels > full) return D3DERR_INVALIDCALL;
     // Beyond the budget a default-pool texture finds no video memory; the
     // others, and any allocation that fails, are out of memory.
+    // The texture worked on last gives its memory back first, for this one to use
+    // (and likewise before a buffer is made).
+    SettlePendingTexture();
     uint64_t cost = D3D8Texture::MemoryCost(Width, Height, Levels, Format, Pool, decodeDxt_);
     if (!textureMemory_.Reserve(cost)) return Pool == D3DPOOL_DEFAULT ? D3DERR_OUTOFVIDEOMEMORY : E_OUTOFMEMORY;
     MakeCurrent();
@@ -73,6 +76,7 @@ HRESULT D3D8Device::CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DP
         VertexLayout layout = DescribeFvf(FVF);
         if (!layout.valid || Length < layout.size) return D3DERR_INVALIDCALL;
     }
+    SettlePendingTexture();
     return NoThrowCall([&] {
         *ppVertexBuffer = new D3D8VertexBuffer(this, Length, Usage, FVF, Pool);
         return D3D_OK;
@@ -85,6 +89,7 @@ HRESULT D3D8Device::CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Format
     *ppIndexBuffer = nullptr;
     if (Length == 0 || Pool > D3DPOOL_SYSTEMMEM) return D3DERR_INVALIDCALL;
     if (Format != D3DFMT_INDEX16 && Format != D3DFMT_INDEX32) return D3DERR_INVALIDCALL;
+    SettlePendingTexture();
     return NoThrowCall([&] {
         *ppIndexBuffer = new D3D8IndexBuffer(this, Length, Usage, Format, Pool);
         return D3D_OK;
@@ -134,6 +139,8 @@ HRESULT D3D8Device::CopyRects(IDirect3DSurface8* pSourceSurface, const RECT* pSo
     });
     if (FAILED(result)) return result;
     if (!read) return D3DERR_INVALIDCALL;
+    if (HRESULT resident = source->MakeResident(); FAILED(resident)) return resident;
+    if (HRESULT resident = dest->MakeResident(); FAILED(resident)) return resident;
     const TextureFormat& format = source->Format();
     const D3DSURFACE_DESC& sd = source->Desc();
     const D3DSURFACE_DESC& dd = dest->Desc();
@@ -172,9 +179,16 @@ HRESULT D3D8Device::UpdateTexture(IDirect3DBaseTexture8* pSourceTexture, IDirect
     if (first == source->LevelCount() || source->LevelCount() - first < dest->LevelCount()) return D3DERR_INVALIDCALL;
     for (UINT level = 0; level < dest->LevelCount(); ++level) {
         if (source->Level(first + level)->Locked() || dest->Level(level)->Locked()) return D3DERR_INVALIDCALL;
-        dest->Level(level)->Bits() = source->Level(first + level)->Bits();
+        // The level is replaced whole: room for it, but nothing read back.
+        if (HRESULT resident = dest->MakeResident(level, false); FAILED(resident)) return resident;
+        HRESULT copied = NoThrowCall([&] {
+            dest->Level(level)->Bits() = source->Level(first + level)->Bits();
+            return D3D_OK;
+        });
+        if (FAILED(copied)) return copied;
         dest->MarkDirty(level);
     }
+    TextureInUse(dest);
     return D3D_OK;
 }
 
@@ -185,6 +199,7 @@ HRESULT D3D8Device::GetFrontBuffer(IDirect3DSurface8* pDestSurface) {
         return D3DERR_INVALIDCALL;
     UINT w = parameters_.BackBufferWidth, h = parameters_.BackBufferHeight;
     if (dest->Desc().Width < w || dest->Desc().Height < h) return D3DERR_INVALIDCALL;
+    if (HRESULT resident = dest->MakeResident(); FAILED(resident)) return resident;
     std::vector<uint8_t> rgba;
     HRESULT read = NoThrowCall([&] {
         ReadBackBufferRgba(rgba);
@@ -202,6 +217,21 @@ HRESULT D3D8Device::GetFrontBuffer(IDirect3DSurface8* pDestSurface) {
         }
     dest->Written();
     return D3D_OK;
+}
+
+void D3D8Device::TextureInUse(D3D8Texture* texture) {
+    if (pendingTexture_ != nullptr && pendingTexture_ != texture) pendingTexture_->Settle();
+    pendingTexture_ = texture;
+}
+
+void D3D8Device::TextureGone(D3D8Texture* texture) {
+    if (pendingTexture_ == texture) pendingTexture_ = nullptr;
+}
+
+void D3D8Device::SettlePendingTexture() {
+    D3D8Texture* texture = pendingTexture_;
+    pendingTexture_ = nullptr;
+    if (texture != nullptr) texture->Settle();
 }
 
 HRESULT D3D8Device::SetRenderTarget(IDirect3DSurface8* pRenderTarget, IDirect3DSurface8* pNewZStencil) {

@@ -114,6 +114,10 @@ HRESULT D3D8Surface::GetDesc(D3DSURFACE_DESC* pDesc) {
 HRESULT D3D8Surface::LockRect(D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DWORD Flags) {
     if (pLockedRect == nullptr || locked_ || !lockable_) return D3DERR_INVALIDCALL;
     if (kind_ == SurfaceKind::DepthStencil) return D3DERR_INVALIDCALL;
+    size_t offset = 0;
+    if (!LockOffset(*format_, pitch_, desc_.Width, desc_.Height, pRect, &offset)) return D3DERR_INVALIDCALL;
+    HRESULT resident = MakeResident();
+    if (FAILED(resident)) return resident;
     if (kind_ == SurfaceKind::BackBuffer) {
         bool read = false;
         HRESULT result = NoThrowCall([&] {
@@ -123,8 +127,6 @@ HRESULT D3D8Surface::LockRect(D3DLOCKED_RECT* pLockedRect, const RECT* pRect, DW
         if (FAILED(result)) return result;
         if (!read) return D3DERR_INVALIDCALL;
     }
-    size_t offset = 0;
-    if (!LockOffset(*format_, pitch_, desc_.Width, desc_.Height, pRect, &offset)) return D3DERR_INVALIDCALL;
     locked_ = true;
     lockReadOnly_ = (Flags & D3DLOCK_READONLY) != 0;
     pLockedRect->Pitch = static_cast<INT>(pitch_);
@@ -143,4 +145,8 @@ HRESULT D3D8Surface::UnlockRect() {
 
 void D3D8Surface::Written() {
     if (container_ != nullptr) container_->MarkDirty(level_);
+}
+
+HRESULT D3D8Surface::MakeResident() {
+    return container_ != nullptr ? container_->MakeResident(level_) : D3D_OK;
 }

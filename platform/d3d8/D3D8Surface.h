@@ -48,6 +48,12 @@ public:
 
     // The pixels were written by the device (a copy): the texture must follow.
     void Written();
+    // Brings a texture level's bytes into memory before Bits() is used (see
+    // D3D8Texture::MakeResident); other surfaces always have them.
+    HRESULT MakeResident();
+    // A texture level whose bytes live in GL alone: Bits() is empty.
+    bool InGlOnly() const { return inGlOnly_; }
+    void SetInGlOnly(bool inGlOnly) { inGlOnly_ = inGlOnly; }
 
     // Destroys a texture level; only its texture calls this.
     void DestroyLevel() { delete this; }
@@ -64,6 +70,7 @@ private:
     bool lockable_ = true;
     bool locked_ = false;
     bool lockReadOnly_ = false;
+    bool inGlOnly_ = false;
     std::vector<uint8_t> bits_;
     PrivateDataStore privateData_;
 };

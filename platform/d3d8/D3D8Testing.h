@@ -3,6 +3,8 @@
 // The viewer's own code never includes this header.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "platform/d3d8/d3d8.h"
@@ -31,6 +33,15 @@ bool D3D8ReadBackBuffer(IDirect3DDevice8* device, std::vector<unsigned char>& rg
 // Makes the next devices decode DXT textures themselves instead of handing the
 // blocks to GL, so that both paths can be tested.
 void D3D8ForceDxtDecode(bool force);
+
+// Makes the next devices keep a copy of every texture level in memory beside
+// GL, re-specifying changed levels with glTexImage2D, as on a GL without
+// texture storage and read-back, so that both paths can be tested.
+void D3D8KeepTextureCopies(bool keep);
+
+// Bytes of a texture's levels or a buffer held in memory now (what lives in
+// GL alone holds none); SIZE_MAX when it is not one of this platform's.
+size_t D3D8BytesInMemory(IDirect3DResource8* resource);
 
 // GL errors raised on the device's context since the last call (and clears
 // them), so that tests can tell that every GL call the device made was valid.

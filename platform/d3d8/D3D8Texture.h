@@ -1,5 +1,8 @@
-// IDirect3DTexture8: a 2D texture with a chain of levels in memory and, unless
-// it lives in system memory, a GL texture that follows them.
+// IDirect3DTexture8: a 2D texture with a chain of levels and, unless it lives
+// in system memory, a GL texture. Where GL can hand a level's bytes back as
+// they were given, managed and default-pool levels live in GL alone once
+// uploaded: a lock brings the level back into memory (read from GL) until the
+// texture is next settled. Otherwise every level keeps its bytes in memory too.
 #pragma once
 
 #include <cstdint>
@@ -8,13 +11,14 @@
 #include "platform/d3d8/D3D8Surface.h"
 #include "platform/d3d8/DeviceChild.h"
 #include "platform/d3d8/GlHeaders.h"
+#include "platform/d3d8/GlLimits.h"
 #include "platform/d3d8/PrivateDataStore.h"
 
 class D3D8Texture : public DeviceChild<IDirect3DTexture8> {
 public:
     // Allocates every level; throws std::bad_alloc, leaving nothing behind, when
-    // memory runs out. memoryCost is what the device counted for it (MemoryCost),
-    // given back when the texture is destroyed.
+    // memory runs out. memoryCost is what the device counted for it (MemoryCost);
+    // what the texture counts at the time is given back when it is destroyed.
     D3D8Texture(D3D8Device* device, UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
                 D3DPOOL pool, uint64_t memoryCost);
 
@@ -46,23 +50,40 @@ public:
 
     // A level's memory changed: it goes to GL before the next draw.
     void MarkDirty(UINT level);
+    // Brings a level's bytes into memory (read back from GL where they live
+    // there alone, unless the caller replaces them all) before they are read
+    // or written; E_OUTOFMEMORY without memory or budget for them. The texture
+    // becomes the device's texture in use.
+    HRESULT MakeResident(UINT level, bool readBack = true);
+    // Sends changed levels to GL and, where the levels can live in GL alone,
+    // gives their memory back (levels that are locked stay).
+    void Settle();
     // Brings the GL texture up to date and returns it (0 for system memory).
     GLuint Prepare();
     GLuint GlTexture() const { return glTexture_; }
 
     // Number of levels of a full chain down to 1 x 1.
     static UINT FullChain(UINT width, UINT height);
-    // Bytes a texture of this shape holds: every level in memory, and for the
-    // managed and default pools the GL copy as well (in the layout it is
+    // Whether a texture's levels live in GL alone once uploaded.
+    static bool LivesInGl(D3DFORMAT format, D3DPOOL pool, DWORD usage, bool decodeDxt, const GlLimits& limits);
+    // Bytes a new texture of this shape holds: every level in memory, and for
+    // the managed and default pools the GL copy as well (in the layout it is
     // uploaded in: expanded to 8-bit RGBA, DXT blocks, or the format's own).
+    // Levels that go to live in GL alone give their memory's share back then,
+    // and take it again while a lock brings them back.
     static uint64_t MemoryCost(UINT width, UINT height, UINT levels, D3DFORMAT format, D3DPOOL pool,
                                bool decodeDxt);
 
 private:
     ~D3D8Texture() override;
 
+    void UploadLevel(UINT level, bool decode, bool giveBack, std::vector<uint8_t>& rgba);
+    void ReadLevelFromGl(UINT level);
+
     D3DFORMAT format_;
     D3DPOOL pool_;
+    bool livesInGl_ = false;   // levels live in GL alone once uploaded
+    bool storage_ = false;     // GL storage made once for every level
     DWORD lod_ = 0;
     DWORD priority_ = 0;
     std::vector<D3D8Surface*> levels_;

@@ -1,7 +1,7 @@
 #include "platform/d3d8/D3D8VertexBuffer.h"
 
 D3D8VertexBuffer::D3D8VertexBuffer(D3D8Device* device, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool)
-    : D3D8Buffer(device, length, usage, D3DFMT_VERTEXDATA, D3DRTYPE_VERTEXBUFFER, pool) {
+    : D3D8Buffer(device, length, usage, D3DFMT_VERTEXDATA, D3DRTYPE_VERTEXBUFFER, pool, true) {
     desc_.FVF = fvf;
 }
 

@@ -25,6 +25,8 @@ void ReadGlLimits(GlLimits& limits) {
     glGetIntegerv(GL_MAJOR_VERSION, &major);
     glGetIntegerv(GL_MINOR_VERSION, &minor);
     limits.mirrorClamp = major > 4 || (major == 4 && minor >= 4);
+    limits.textureStorage = major > 4 || (major == 4 && minor >= 2);
+    limits.textureReadBack = true;
     bool anisotropic = false;
     glGetIntegerv(GL_NUM_EXTENSIONS, &count);
     for (GLint i = 0; i < count; ++i) {
@@ -32,6 +34,7 @@ void ReadGlLimits(GlLimits& limits) {
         if (name == nullptr) continue;
         if (std::strcmp(name, "GL_EXT_texture_compression_s3tc") == 0) limits.s3tc = true;
         if (std::strcmp(name, "GL_ARB_texture_mirror_clamp_to_edge") == 0) limits.mirrorClamp = true;
+        if (std::strcmp(name, "GL_ARB_texture_storage") == 0) limits.textureStorage = true;
         if (std::strcmp(name, "GL_EXT_texture_filter_anisotropic") == 0 ||
             std::strcmp(name, "GL_ARB_texture_filter_anisotropic") == 0)
             anisotropic = true;

@@ -9,6 +9,10 @@ struct GlLimits {
     float maxAnisotropy = 1.0f;
     bool s3tc = false;          // GL_EXT_texture_compression_s3tc
     bool mirrorClamp = false;   // GL_ARB_texture_mirror_clamp_to_edge or GL 4.4
+    // Immutable texture storage (GL 4.2 or GL_ARB_texture_storage) and texture
+    // read-back (glGetTexImage): with both, a texture's bytes can live in GL alone.
+    bool textureStorage = false;
+    bool textureReadBack = false;
     std::string renderer;
 };
 

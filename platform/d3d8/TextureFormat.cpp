@@ -68,12 +68,14 @@ std::array<TextureFormat, 20> BuildTable() {
     return {
         Plain(D3DFMT_R8G8B8, 3, GL_RGB8, GL_BGR, GL_UNSIGNED_BYTE),
         Plain(D3DFMT_A8R8G8B8, 4, GL_RGBA8, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV),
-        Plain(D3DFMT_X8R8G8B8, 4, GL_RGB8, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV),
+        // The unused bits of the X formats are kept (a lock reads back what was
+        // written) and sample as one.
+        Plain(D3DFMT_X8R8G8B8, 4, GL_RGBA8, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, {GL_RED, GL_GREEN, GL_BLUE, GL_ONE}),
         Plain(D3DFMT_R5G6B5, 2, GL_RGB565, GL_RGB, GL_UNSIGNED_SHORT_5_6_5),
-        Plain(D3DFMT_X1R5G5B5, 2, GL_RGB5, GL_BGRA, GL_UNSIGNED_SHORT_1_5_5_5_REV),
+        Plain(D3DFMT_X1R5G5B5, 2, GL_RGB5_A1, GL_BGRA, GL_UNSIGNED_SHORT_1_5_5_5_REV, {GL_RED, GL_GREEN, GL_BLUE, GL_ONE}),
         Plain(D3DFMT_A1R5G5B5, 2, GL_RGB5_A1, GL_BGRA, GL_UNSIGNED_SHORT_1_5_5_5_REV),
         Plain(D3DFMT_A4R4G4B4, 2, GL_RGBA4, GL_BGRA, GL_UNSIGNED_SHORT_4_4_4_4_REV),
-        Plain(D3DFMT_X4R4G4B4, 2, GL_RGB4, GL_BGRA, GL_UNSIGNED_SHORT_4_4_4_4_REV),
+        Plain(D3DFMT_X4R4G4B4, 2, GL_RGBA4, GL_BGRA, GL_UNSIGNED_SHORT_4_4_4_4_REV, {GL_RED, GL_GREEN, GL_BLUE, GL_ONE}),
         Plain(D3DFMT_R3G3B2, 1, GL_R3_G3_B2, GL_RGB, GL_UNSIGNED_BYTE_3_3_2),
         Expanded(D3DFMT_A8R3G3B2, 2),
         // Alpha-only textures sample as black with their alpha.

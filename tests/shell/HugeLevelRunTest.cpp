@@ -69,14 +69,16 @@ bool ReadFrame(const std::string& path, std::vector<uint8_t>* rgb, int* width, i
 }
 
 // How many of the four textures the default budget holds: half of physical
-// memory, at most three quarters of the 4 GB limit; each costs its chain of
-// X8R8G8B8 levels twice (in memory and in GL).
+// memory, at most three quarters of the 4 GB limit. Each texture costs its
+// chain of X8R8G8B8 levels twice while it loads (in memory and in GL) and once
+// when the next one is made (its levels then live in GL alone).
 int TexturesThatFit() {
     uint64_t physical = static_cast<uint64_t>(sysconf(_SC_PHYS_PAGES)) * static_cast<uint64_t>(sysconf(_SC_PAGESIZE));
     uint64_t budget = std::min<uint64_t>(physical / 2, (uint64_t{4194304} << 10) / 4 * 3);
     uint64_t chain = 0;
     for (uint64_t size = 16384; size >= 1; size /= 2) chain += size * size * 4;
-    return static_cast<int>(std::min<uint64_t>(4, budget / (2 * chain)));
+    uint64_t fit = budget / chain;
+    return static_cast<int>(std::min<uint64_t>(4, fit > 0 ? fit - 1 : 0));
 }
 
 TEST(HugeLevelRunTest, FourTexturesOf16384SquaredPlayUnderAFourGigabyteLimit) {

@@ -44,6 +44,7 @@ void DeviceFixture::TearDown() {
     if (window_ != nullptr) DestroyWindow(window_);
     D3D8ClearCapsOverride();
     D3D8ForceDxtDecode(false);
+    D3D8KeepTextureCopies(false);
 }
 
 HRESULT DeviceFixture::CreateDevice(UINT width, UINT height) {

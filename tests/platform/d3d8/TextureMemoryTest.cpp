@@ -75,6 +75,47 @@ TEST_F(TextureMemoryTest, TexturesAreHeldToTheBudgetAndGiveItBack) {
     EXPECT_EQ(device_->GetAvailableTextureMem(), 4 * MB);
 }
 
+// Levels that come to live in GL alone give their memory's share back, take it
+// again while a lock brings them into memory, and are refused a lock when the
+// budget has no room for them.
+TEST_F(TextureMemoryTest, LevelsLivingInGlCountOnce) {
+    UseBudget("4");
+    ASSERT_EQ(CreateDevice(32, 32), D3D_OK);
+    IDirect3DTexture8* texture = nullptr;
+    ASSERT_EQ(Make(512, 1, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, &texture), D3D_OK);
+    EXPECT_EQ(device_->GetAvailableTextureMem(), 2 * MB);
+    texture->PreLoad();
+    EXPECT_EQ(device_->GetAvailableTextureMem(), 3 * MB);
+    D3DLOCKED_RECT locked{};
+    ASSERT_EQ(texture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY), D3D_OK);
+    EXPECT_EQ(device_->GetAvailableTextureMem(), 2 * MB);
+    texture->UnlockRect(0);
+    ASSERT_EQ(device_->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+    EXPECT_EQ(device_->GetAvailableTextureMem(), 3 * MB);
+
+    // A format GL takes only expanded keeps its bytes: 512 x 256 A8R3G3B2 is
+    // 256 KiB in memory and 512 KiB in GL, before and after it is drawn.
+    IDirect3DTexture8* expanded = nullptr;
+    ASSERT_EQ(device_->CreateTexture(512, 256, 1, 0, D3DFMT_A8R3G3B2, D3DPOOL_MANAGED, &expanded), D3D_OK);
+    expanded->PreLoad();
+    EXPECT_EQ(device_->GetAvailableTextureMem(), 3 * MB - 768 * 1024);
+
+    // With no room left for the level's bytes its lock is refused, and it stays in GL.
+    IDirect3DTexture8* filler = nullptr;
+    ASSERT_EQ(Make(512, 1, D3DFMT_X8R8G8B8, D3DPOOL_SYSTEMMEM, &filler), D3D_OK);
+    IDirect3DTexture8* filler2 = nullptr;
+    ASSERT_EQ(device_->CreateTexture(512, 448, 1, 0, D3DFMT_X8R8G8B8, D3DPOOL_SYSTEMMEM, &filler2), D3D_OK);
+    EXPECT_LT(device_->GetAvailableTextureMem(), 1 * MB);
+    EXPECT_EQ(texture->LockRect(0, &locked, nullptr, 0), E_OUTOFMEMORY);
+    filler2->Release();
+    ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
+    texture->UnlockRect(0);
+    filler->Release();
+    expanded->Release();
+    texture->Release();
+    EXPECT_EQ(device_->GetAvailableTextureMem(), 4 * MB);
+}
+
 TEST_F(TextureMemoryTest, DefaultBudgetIsHalfOfPhysicalMemory) {
     unsetenv("ORVIK_TEXTURE_MEMORY_MB");
     PlatformReloadSettings();
