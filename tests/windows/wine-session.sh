@@ -17,11 +17,21 @@ exec 3>"$work/display"
 Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 xvfb=$!
 exec 3>&-
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+# A busy machine can take a while to start Xvfb: wait up to a minute, and say so if it never comes.
+for _ in $(seq 600); do [ -s "$work/display" ] && break; sleep 0.1; done
+if [ ! -s "$work/display" ]; then
+  echo "wine-session: Xvfb did not start" >&2
+  cat "$work/xvfb.log" >&2
+  exit 1
+fi
 export DISPLAY=":$(head -n 1 "$work/display")"
 # No desktop menu entries, and no offer to download Mono or Gecko (a dialog that would wait).
 export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d"
-"$wine" wineboot -i >"$work/wineboot.log" 2>&1
+if ! "$wine" wineboot -i >"$work/wineboot.log" 2>&1; then
+  echo "wine-session: wineboot failed" >&2
+  tail -n 20 "$work/wineboot.log" >&2
+  exit 1
+fi
 # A crash ends the program at once instead of waiting in Wine's debugger.
 "$wine" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /d '' /f \
   >/dev/null 2>&1
