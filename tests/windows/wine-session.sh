@@ -33,8 +33,12 @@ if ! "$wine" wineboot -i >"$work/wineboot.log" 2>&1; then
   exit 1
 fi
 # A crash ends the program at once instead of waiting in Wine's debugger.
-"$wine" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /d '' /f \
-  >/dev/null 2>&1
+if ! "$wine" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /d '' /f \
+  >"$work/reg.log" 2>&1; then
+  echo "wine-session: could not turn Wine's debugger off" >&2
+  cat "$work/reg.log" >&2
+  exit 1
+fi
 
 # Waits up to $2 tenths of a second for process $1 to end; kills it after that.
 # Sets status to its exit code (124 when it had to be killed).
