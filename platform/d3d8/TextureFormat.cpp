@@ -66,11 +66,14 @@ std::array<TextureFormat, 20> BuildTable() {
 #else
 std::array<TextureFormat, 20> BuildTable() {
     return {
-        Plain(D3DFMT_R8G8B8, 3, GL_RGB8, GL_BGR, GL_UNSIGNED_BYTE),
-        Plain(D3DFMT_A8R8G8B8, 4, GL_RGBA8, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV),
+        // The 8-bit colour formats go to GL byte for byte, blue first, and a
+        // swizzle puts the channels back: GL's storage, which texture storage
+        // picks without seeing the data's order, then takes them as a copy.
+        Plain(D3DFMT_R8G8B8, 3, GL_RGB8, GL_RGB, GL_UNSIGNED_BYTE, {GL_BLUE, GL_GREEN, GL_RED, GL_ONE}),
+        Plain(D3DFMT_A8R8G8B8, 4, GL_RGBA8, GL_RGBA, GL_UNSIGNED_BYTE, {GL_BLUE, GL_GREEN, GL_RED, GL_ALPHA}),
         // The unused bits of the X formats are kept (a lock reads back what was
         // written) and sample as one.
-        Plain(D3DFMT_X8R8G8B8, 4, GL_RGBA8, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, {GL_RED, GL_GREEN, GL_BLUE, GL_ONE}),
+        Plain(D3DFMT_X8R8G8B8, 4, GL_RGBA8, GL_RGBA, GL_UNSIGNED_BYTE, {GL_BLUE, GL_GREEN, GL_RED, GL_ONE}),
         Plain(D3DFMT_R5G6B5, 2, GL_RGB565, GL_RGB, GL_UNSIGNED_SHORT_5_6_5),
         Plain(D3DFMT_X1R5G5B5, 2, GL_RGB5_A1, GL_BGRA, GL_UNSIGNED_SHORT_1_5_5_5_REV, {GL_RED, GL_GREEN, GL_BLUE, GL_ONE}),
         Plain(D3DFMT_A1R5G5B5, 2, GL_RGB5_A1, GL_BGRA, GL_UNSIGNED_SHORT_1_5_5_5_REV),
