@@ -90,30 +90,44 @@ TEST(ByteChannelCopyTest, LeavesOtherFormatsToTheFloatPath) {
     EXPECT_FALSE(CopyByteChannels(half, View(b, D3DFMT_X8R8G8B8, nullptr)));
 }
 
+// Every width from 1 to 19 output pixels (the wide path's steps of four and
+// each remainder), every format with whole-byte channels; the unused byte of
+// X8R8G8B8 comes out zero.
 TEST(BoxBytesTest, HalvingWholeByteChannelsRoundsEachBytesAverage) {
     std::mt19937 random(12);
-    for (D3DFORMAT format : {D3DFMT_L8, D3DFMT_A8L8, D3DFMT_R8G8B8, D3DFMT_A8}) {
-        UINT bytes = format == D3DFMT_A8L8 ? 2 : (format == D3DFMT_R8G8B8 ? 3 : 1);
-        std::vector<BYTE> in(SIDE * SIDE * bytes);
-        for (BYTE& b : in) b = BYTE(random());
-        std::vector<BYTE> out(SIDE / 2 * SIDE / 2 * bytes, 0x5A);
-        PixelView source;
-        source.bits = in.data();
-        source.pitch = INT(SIDE * bytes);
-        source.format = format;
-        source.width = source.height = source.imageWidth = source.imageHeight = SIDE;
-        PixelView dest = source;
-        dest.bits = out.data();
-        dest.pitch = INT(SIDE / 2 * bytes);
-        dest.width = dest.height = dest.imageWidth = dest.imageHeight = SIDE / 2;
-        ASSERT_EQ(TransferPixels(dest, source, FILTER_BOX, 0), S_OK);
-        for (UINT y = 0; y < SIDE / 2; ++y)
-            for (UINT x = 0; x < SIDE / 2; ++x)
-                for (UINT i = 0; i < bytes; ++i) {
-                    auto at = [&](UINT sx, UINT sy) { return int(in[(sy * SIDE + sx) * bytes + i]); };
-                    int sum = at(2 * x, 2 * y) + at(2 * x + 1, 2 * y) + at(2 * x, 2 * y + 1) + at(2 * x + 1, 2 * y + 1);
-                    ASSERT_EQ(out[(y * SIDE / 2 + x) * bytes + i], (sum + 2) / 4) << format << " " << x << "," << y;
-                }
+    for (D3DFORMAT format : {D3DFMT_L8, D3DFMT_A8L8, D3DFMT_R8G8B8, D3DFMT_A8, D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8}) {
+        UINT bytes = format == D3DFMT_A8L8 ? 2
+                     : format == D3DFMT_R8G8B8 ? 3
+                     : format == D3DFMT_A8R8G8B8 || format == D3DFMT_X8R8G8B8 ? 4
+                                                                              : 1;
+        for (UINT width = 1; width < 20; ++width) {
+            const UINT inWidth = 2 * width, inHeight = 6;
+            std::vector<BYTE> in(inWidth * inHeight * bytes);
+            for (BYTE& b : in) b = BYTE(random());
+            std::vector<BYTE> out(width * inHeight / 2 * bytes, 0x5A);
+            PixelView source;
+            source.bits = in.data();
+            source.pitch = INT(inWidth * bytes);
+            source.format = format;
+            source.width = source.imageWidth = inWidth;
+            source.height = source.imageHeight = inHeight;
+            PixelView dest = source;
+            dest.bits = out.data();
+            dest.pitch = INT(width * bytes);
+            dest.width = dest.imageWidth = width;
+            dest.height = dest.imageHeight = inHeight / 2;
+            ASSERT_EQ(TransferPixels(dest, source, FILTER_BOX, 0), S_OK);
+            for (UINT y = 0; y < inHeight / 2; ++y)
+                for (UINT x = 0; x < width; ++x)
+                    for (UINT i = 0; i < bytes; ++i) {
+                        auto at = [&](UINT sx, UINT sy) { return int(in[(sy * inWidth + sx) * bytes + i]); };
+                        int sum = at(2 * x, 2 * y) + at(2 * x + 1, 2 * y) + at(2 * x, 2 * y + 1) +
+                                  at(2 * x + 1, 2 * y + 1);
+                        int expected = format == D3DFMT_X8R8G8B8 && i == 3 ? 0 : (sum + 2) / 4;
+                        ASSERT_EQ(out[(y * width + x) * bytes + i], expected)
+                            << format << " width " << width << " at " << x << "," << y << " byte " << i;
+                    }
+        }
     }
 }
 
