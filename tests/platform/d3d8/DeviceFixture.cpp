@@ -110,6 +110,17 @@ void DeviceFixture::Draw(const void* vertices, UINT vertexSize, UINT count, DWOR
     buffer->Release();
 }
 
+D3DCOLOR DeviceFixture::DrawTextured(IDirect3DTexture8* texture) {
+    device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    device_->SetTexture(0, texture);
+    float w = static_cast<float>(width_), h = static_cast<float>(height_);
+    ScreenTexVertex v[6] = {{0, 0, 0.5f, 1, 0, 0}, {w, 0, 0.5f, 1, 1, 0}, {0, h, 0.5f, 1, 0, 1},
+                            {w, 0, 0.5f, 1, 1, 0}, {w, h, 0.5f, 1, 1, 1}, {0, h, 0.5f, 1, 0, 1}};
+    Draw(v, sizeof(ScreenTexVertex), 6, SCREEN_TEX_FVF);
+    device_->SetTexture(0, nullptr);
+    return Pixel(ReadBack(), width_ / 2, height_ / 2) & 0xFFFFFF;
+}
+
 std::vector<D3DCOLOR> DeviceFixture::ReadBack() {
     std::vector<unsigned char> rgba;
     UINT w = 0, h = 0;

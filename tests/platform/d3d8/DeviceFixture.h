@@ -48,6 +48,10 @@ protected:
     void Draw(const void* vertices, UINT vertexSize, UINT count, DWORD fvf,
               D3DPRIMITIVETYPE type = D3DPT_TRIANGLELIST);
 
+    // Clears the frame and draws the texture over all of it; the colour at its
+    // centre (alpha left out).
+    D3DCOLOR DrawTextured(IDirect3DTexture8* texture);
+
     // The back buffer, top row first, as 0xAARRGGBB per pixel.
     std::vector<D3DCOLOR> ReadBack();
     D3DCOLOR Pixel(const std::vector<D3DCOLOR>& frame, UINT x, UINT y) const { return frame[y * width_ + x]; }

@@ -91,15 +91,6 @@ protected:
         }
     }
 
-    D3DCOLOR DrawTextured(IDirect3DTexture8* texture) {
-        device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
-        device_->SetTexture(0, texture);
-        ScreenTexVertex v[6] = {{0, 0, 0.5f, 1, 0, 0},  {32, 0, 0.5f, 1, 1, 0},  {0, 32, 0.5f, 1, 0, 1},
-                                {32, 0, 0.5f, 1, 1, 0}, {32, 32, 0.5f, 1, 1, 1}, {0, 32, 0.5f, 1, 0, 1}};
-        Draw(v, sizeof(ScreenTexVertex), 6, SCREEN_TEX_FVF);
-        device_->SetTexture(0, nullptr);
-        return Pixel(ReadBack(), 16, 16) & 0xFFFFFF;
-    }
 
     void ExpectColour(D3DCOLOR actual, D3DCOLOR expected, const char* name) {
         EXPECT_NEAR(Channel(actual, 16), Channel(expected, 16), 1) << name;

@@ -87,15 +87,6 @@ protected:
         return read;
     }
 
-    D3DCOLOR DrawTextured(IDirect3DTexture8* texture) {
-        device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
-        device_->SetTexture(0, texture);
-        ScreenTexVertex v[6] = {{0, 0, 0.5f, 1, 0, 0},  {32, 0, 0.5f, 1, 1, 0},  {0, 32, 0.5f, 1, 0, 1},
-                                {32, 0, 0.5f, 1, 1, 0}, {32, 32, 0.5f, 1, 1, 1}, {0, 32, 0.5f, 1, 0, 1}};
-        Draw(v, sizeof(ScreenTexVertex), 6, SCREEN_TEX_FVF);
-        device_->SetTexture(0, nullptr);
-        return Pixel(ReadBack(), 16, 16) & 0xFFFFFF;
-    }
 
     // What the texture holds in memory once it has settled.
     size_t SettledBytes(const FormatCase& f, size_t total) const { return f.livesInGl && !keepCopies_ ? 0 : total; }
