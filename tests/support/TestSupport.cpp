@@ -122,3 +122,24 @@ ChildRun RunChild(const std::vector<std::string>& argv, const ChildOptions& opti
     ReadFile(logPath, &result.output);
     return result;
 }
+
+ChildRun RunTool(const std::string& program, const std::string& workDir, const std::vector<std::string>& args,
+                 double timeoutSeconds) {
+    std::vector<std::string> argv{BuiltProgram(program)};
+    argv.insert(argv.end(), args.begin(), args.end());
+    ChildOptions options;
+    options.workDir = workDir;
+    options.timeoutSeconds = timeoutSeconds;
+    options.env["SDL_VIDEODRIVER"] = "offscreen";
+    return RunChild(argv, options);
+}
+
+uint64_t AddressSpaceInUse() {
+    unsigned long pages = 0;
+    FILE* statm = std::fopen("/proc/self/statm", "r");
+    if (statm != nullptr) {
+        if (std::fscanf(statm, "%lu", &pages) != 1) pages = 0;
+        std::fclose(statm);
+    }
+    return static_cast<uint64_t>(pages) * static_cast<uint64_t>(sysconf(_SC_PAGESIZE));
+}

@@ -2,6 +2,7 @@
 // and running a program of the build as a child process.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
@@ -50,3 +51,11 @@ ChildRun RunChild(const std::vector<std::string>& argv, const ChildOptions& opti
 
 // Path of a program built by this build tree, e.g. "shell/orvik".
 std::string BuiltProgram(const std::string& relative);
+
+// Runs a program of this build tree (e.g. "tools/orvik-pack/orvik-pack") with
+// these arguments in workDir, headless, within the time limit.
+ChildRun RunTool(const std::string& program, const std::string& workDir, const std::vector<std::string>& args,
+                 double timeoutSeconds = 60);
+
+// Bytes of address space the process uses now.
+uint64_t AddressSpaceInUse();

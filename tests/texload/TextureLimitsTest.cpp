@@ -78,17 +78,6 @@ TEST_F(TextureLimitsTest, NamesThatAreNoFilesFailAtOnce) {
     }
 }
 
-// Bytes of address space the process uses now.
-uint64_t AddressSpaceInUse() {
-    unsigned long pages = 0;
-    FILE* statm = std::fopen("/proc/self/statm", "r");
-    if (statm != nullptr) {
-        if (std::fscanf(statm, "%lu", &pages) != 1) pages = 0;
-        std::fclose(statm);
-    }
-    return static_cast<uint64_t>(pages) * static_cast<uint64_t>(sysconf(_SC_PAGESIZE));
-}
-
 // A transfer whose row buffers cannot be allocated fails with E_OUTOFMEMORY and
 // leaves the level unlocked; the loader hands the code on and keeps nothing.
 TEST_F(TextureLimitsTest, TransferWithoutMemoryIsOutOfMemory) {

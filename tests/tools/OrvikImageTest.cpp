@@ -8,14 +8,8 @@
 
 namespace {
 
-ChildRun Image(const TempDir& dir, const std::vector<std::string>& args)
-{
-    std::vector<std::string> argv{BuiltProgram("tools/orvik-image/orvik-image")};
-    argv.insert(argv.end(), args.begin(), args.end());
-    ChildOptions options;
-    options.workDir = dir.Path();
-    options.timeoutSeconds = 30;
-    return RunChild(argv, options);
+ChildRun Image(const TempDir& dir, const std::vector<std::string>& args) {
+    return RunTool("tools/orvik-image/orvik-image", dir.Path(), args, 30);
 }
 
 std::string Data(const std::string& name)

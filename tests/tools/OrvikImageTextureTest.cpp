@@ -11,13 +11,7 @@
 namespace {
 
 ChildRun Image(const TempDir& dir, const std::vector<std::string>& args) {
-    std::vector<std::string> argv{BuiltProgram("tools/orvik-image/orvik-image")};
-    argv.insert(argv.end(), args.begin(), args.end());
-    ChildOptions options;
-    options.workDir = dir.Path();
-    options.timeoutSeconds = 60;
-    options.env["SDL_VIDEODRIVER"] = "offscreen";
-    return RunChild(argv, options);
+    return RunTool("tools/orvik-image/orvik-image", dir.Path(), args);
 }
 
 // A width x height RGBA PNG of a smooth pattern.

@@ -13,13 +13,7 @@
 namespace {
 
 ChildRun Level(const TempDir& dir, const std::vector<std::string>& args) {
-    std::vector<std::string> argv{BuiltProgram("tools/orvik-level/orvik-level")};
-    argv.insert(argv.end(), args.begin(), args.end());
-    ChildOptions options;
-    options.workDir = dir.Path();
-    options.timeoutSeconds = 60;
-    options.env["SDL_VIDEODRIVER"] = "offscreen";
-    return RunChild(argv, options);
+    return RunTool("tools/orvik-level/orvik-level", dir.Path(), args);
 }
 
 bool Has(const ChildRun& run, const std::string& text) { return run.output.find(text) != std::string::npos; }

@@ -13,12 +13,7 @@
 namespace {
 
 ChildRun Pack(const TempDir& dir, const std::vector<std::string>& args) {
-    std::vector<std::string> argv{BuiltProgram("tools/orvik-pack/orvik-pack")};
-    argv.insert(argv.end(), args.begin(), args.end());
-    ChildOptions options;
-    options.workDir = dir.Path();
-    options.timeoutSeconds = 30;
-    return RunChild(argv, options);
+    return RunTool("tools/orvik-pack/orvik-pack", dir.Path(), args, 30);
 }
 
 TEST(OrvikPackTest, CreateListExtractRoundTrip) {

@@ -9,6 +9,7 @@
 
 #include "platform/win32/PlatformSettings.h"
 #include "tests/platform/d3d8/DeviceFixture.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
 
@@ -126,17 +127,6 @@ TEST_F(TextureMemoryTest, DefaultBudgetIsHalfOfPhysicalMemory) {
         half = space.rlim_cur / 4 * 3;
     uint64_t expected = half < 0xFFFFFFFFu ? half : 0xFFFFFFFFu;
     EXPECT_EQ(device_->GetAvailableTextureMem(), expected);
-}
-
-// Bytes of address space the process uses now.
-uint64_t AddressSpaceInUse() {
-    unsigned long pages = 0;
-    FILE* statm = std::fopen("/proc/self/statm", "r");
-    if (statm != nullptr) {
-        if (std::fscanf(statm, "%lu", &pages) != 1) pages = 0;
-        std::fclose(statm);
-    }
-    return static_cast<uint64_t>(pages) * static_cast<uint64_t>(sysconf(_SC_PAGESIZE));
 }
 
 // With room in the budget but not in the address space, the texture that cannot
